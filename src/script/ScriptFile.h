@@ -1,0 +1,39 @@
+// The embedded script resource and its temporary copy on disk.
+#pragma once
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace tidemark {
+
+// Raised when the script cannot be read from the module or written out; its
+// message is what the error report shows.
+class ScriptFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr char kScriptResourceName[] = "ResData";
+inline constexpr char kScriptFileName[] = "win.dat";
+
+// The bytes of the RCDATA resource of that name in the module.
+// Raises "Resource %s not found".
+std::string LoadScriptResource(HMODULE module, const char* resourceName);
+
+// The text of the "Cannot create file" error for this path and Windows error.
+std::string CannotCreateFileMessage(const std::string& path, DWORD error);
+
+// Writes the bytes as a new file at the path. Whatever lies at that name is
+// removed first and the file is then created exclusively, so that a link
+// planted at the name in the user's writable temp folder is never followed by
+// this elevated program. Raises "Cannot create file "%s". %s" or
+// "Stream write error"; a partly written file stays.
+void WriteScriptFile(const std::string& path, const std::string& bytes);
+
+// Deletes the file at the path if a file (not a folder) is there. Failures
+// are ignored.
+void DeleteScriptFile(const std::string& path);
+
+}  // namespace tidemark
