@@ -9,6 +9,9 @@ export WINEPREFIX="${TIDEMARK_WINEPREFIX:-$build_win64/wineprefix}"
 export TIDEMARK_WINEPREFIX="$WINEPREFIX"
 export WINEDEBUG=-all
 export LANG=ko_KR.UTF-8
+# Wine takes its ANSI code page from the locale variables; LC_ALL wins over
+# any LC_* the caller has set. (The Linux locale itself need not exist.)
+{ export LC_ALL=ko_KR.UTF-8; } 2>/dev/null
 
 wine_session_log="$build_win64/wine-session.log"
 : >"$wine_session_log"

@@ -2,17 +2,9 @@
 
 #include <windows.h>
 
+#include "system/ApplicationTitle.h"
+
 namespace tidemark {
-
-namespace {
-
-std::string ApplicationTitle() {
-  char path[MAX_PATH * 2] = {};
-  GetModuleFileNameA(nullptr, path, sizeof path - 1);
-  return ApplicationTitleFromPath(path);
-}
-
-}  // namespace
 
 void ShowErrorReport(const std::string& message) {
   MessageBoxA(nullptr, ErrorReportText(message).c_str(), ApplicationTitle().c_str(),

@@ -12,10 +12,6 @@ namespace tidemark {
 // or already ends in ".", "," or ")".
 std::string ErrorReportText(std::string_view message);
 
-// The application title: the executable's file name without its folder, cut
-// at its first dot, the first character kept and the rest in lower case.
-std::string ApplicationTitleFromPath(std::string_view executablePath);
-
 // Shows the report: a message box with the stop icon, the application title
 // as caption and ErrorReportText(message). Windows builds only.
 void ShowErrorReport(const std::string& message);

@@ -1,7 +1,12 @@
 #include "ui/RemoveApp.h"
 
+#include "engine/FileSteps.h"
+#include "engine/ProcessSteps.h"
+#include "engine/RegistrySteps.h"
 #include "script/ScriptLines.h"
+#include "system/ApplicationTitle.h"
 #include "script/ScriptSections.h"
+#include "system/Waits.h"
 #include "ui/DesignTexts.h"
 
 namespace tidemark {
@@ -9,15 +14,7 @@ namespace tidemark {
 namespace {
 
 std::string ExecutableFolder() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::string path = ExecutablePath();
   const std::size_t last = path.find_last_of("\\:");
   return last == std::string::npos ? std::string() : path.substr(0, last + 1);
 }
@@ -66,15 +63,57 @@ bool TfRemoveApp::ExtractScript() {
 
 void TfRemoveApp::ShowProgramInfo() {
   EntryList list;
-  m_scriptIni->ReadSectionEntries(sections::kAppType, list);
+  Script().ReadSectionEntries(sections::kAppType, list);
   lblCategory = EntryValueOf(list, "category");
   lblName = EntryValueOf(list, "title");
 }
 
 void TfRemoveApp::FormClose() {
+  m_closed = true;
   m_scriptIni.reset();
   m_writtenScript.clear();
   if (!TempDir.empty()) DeleteScriptFile(ScriptFilePath());
 }
+
+void TfRemoveApp::btnStartClick() { RunRemoval(kStartButtonSwitches); }
+
+void TfRemoveApp::RunRemoval(const StepSwitches& switches) { tidemark::RunRemoval(*this, switches); }
+
+void TfRemoveApp::RunStep(int slot) {
+  switch (slot) {
+    case 1: return KillProcesses();
+    case 2: return RemoveServices();
+    case 3: return RemoveBHOs();
+    case 4: return RemoveStartupEntries();
+    case 5: return RemoveUninstallEntries();
+    case 6: return RemoveRegistryKeys();
+    case 7: return RemoveFilesAndFolders();
+    case 8: return RestoreRegistry();
+    case 9: return RestoreFolders();
+    default: return;
+  }
+}
+
+void TfRemoveApp::KillProcesses() { tidemark::KillProcesses(*this); }
+void TfRemoveApp::RemoveServices() { tidemark::RemoveServices(*this); }
+void TfRemoveApp::RemoveBHOs() { tidemark::RemoveBHOs(*this); }
+void TfRemoveApp::RemoveStartupEntries() { tidemark::RemoveStartupEntries(*this); }
+void TfRemoveApp::RemoveUninstallEntries() { tidemark::RemoveUninstallEntries(*this); }
+void TfRemoveApp::RemoveRegistryKeys() { tidemark::RemoveRegistryKeys(*this); }
+void TfRemoveApp::RemoveFilesAndFolders() { tidemark::RemoveFilesAndFolders(*this); }
+void TfRemoveApp::RestoreRegistry() { tidemark::RestoreRegistry(*this); }
+// The ninth slot has nothing to restore.
+void TfRemoveApp::RestoreFolders() {}
+
+const ScriptIni& TfRemoveApp::Script() const {
+  if (!m_scriptIni) throw NoScriptError();
+  return *m_scriptIni;
+}
+
+void TfRemoveApp::AddStatus(const std::string& line) { StatusLog.push_back(line); }
+
+void TfRemoveApp::ClearStatus() { StatusLog.clear(); }
+
+void TfRemoveApp::Delay(int milliseconds) { tidemark::Delay(nullptr, milliseconds); }
 
 }  // namespace tidemark

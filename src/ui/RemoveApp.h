@@ -1,24 +1,27 @@
-// The main window's form class. For now it carries the script's life cycle:
-// the folders recorded at creation, the temporary copy of the script, the
-// reader over it and the program information shown in the labels.
+// The main window's form class. It carries the script's life cycle (the
+// folders recorded at creation, the temporary copy of the script, the reader
+// over it and the program information shown in the labels), the removal run
+// and its nine steps.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/PathMacros.h"
+#include "engine/RemovalRun.h"
 #include "script/ScriptFile.h"
 #include "script/ScriptIni.h"
 
 namespace tidemark {
 
-class TfRemoveApp {
+class TfRemoveApp final : public RunHost {
  public:
   explicit TfRemoveApp(const FolderLookup& folders, HMODULE resourceModule = GetModuleHandleA(nullptr),
                        std::string resourceName = kScriptResourceName);
-  ~TfRemoveApp();
+  ~TfRemoveApp() override;
 
   TfRemoveApp(const TfRemoveApp&) = delete;
   TfRemoveApp& operator=(const TfRemoveApp&) = delete;
@@ -36,9 +39,32 @@ class TfRemoveApp {
   // Close handler: releases the reader and deletes the temporary script.
   void FormClose();
 
+  // Start button: the run with slots 1, 4, 5, 6 and 7 switched on.
+  void btnStartClick();
+  void RunRemoval(const StepSwitches& switches);
+
+  // The steps, in slot order.
+  void KillProcesses();
+  void RemoveServices();
+  void RemoveBHOs();
+  void RemoveStartupEntries();
+  void RemoveUninstallEntries();
+  void RemoveRegistryKeys();
+  void RemoveFilesAndFolders();
+  void RestoreRegistry();
+  void RestoreFolders();
+
+  // The run's view of the window.
+  const ScriptIni& Script() const override;
+  const FolderLookup& Folders() const override { return m_folders; }
+  void AddStatus(const std::string& line) override;
+  void ClearStatus() override;
+  void Delay(int milliseconds) override;
+  void RunStep(int slot) override;
+  bool WindowClosed() const override { return m_closed; }
+
   // The reader, or nullptr before provisioning succeeded and after close.
   const ScriptIni* ScriptReader() const { return m_scriptIni.get(); }
-  const FolderLookup& Folders() const { return m_folders; }
   std::string ScriptFilePath() const { return TempDir + kScriptFileName; }
 
   // Each ends with a backslash, or is empty when its folder was not found.
@@ -51,6 +77,9 @@ class TfRemoveApp {
   std::string lblCategory;
   std::string lblName;
 
+  // The lines of the status list, oldest first.
+  std::vector<std::string> StatusLog;
+
  private:
   std::string FolderOfMacro(const char* macro) const;
 
@@ -59,6 +88,7 @@ class TfRemoveApp {
   std::string m_resourceName;
   std::string m_writtenScript;  // the exact bytes written to win.dat
   std::unique_ptr<ScriptIni> m_scriptIni;
+  bool m_closed = false;
 };
 
 }  // namespace tidemark

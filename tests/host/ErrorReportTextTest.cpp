@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "system/ApplicationTitle.h"
 #include "ui/ErrorReport.h"
 
 namespace tidemark {

@@ -54,3 +54,15 @@ TEST(ShellFolders, UnknownFolderNumberIsAFailedLookup) {
 
 }  // namespace
 }  // namespace tidemark
+
+namespace tidemark {
+namespace {
+
+TEST(CodePage, TheTestsRunWithTheKoreanAnsiCodePage) {
+  // Script bytes reach the ANSI functions unconverted; the tests must see
+  // them as a Korean system does.
+  EXPECT_EQ(GetACP(), 949u);
+}
+
+}  // namespace
+}  // namespace tidemark

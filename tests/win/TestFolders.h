@@ -40,6 +40,8 @@ class TempFolderRedirect {
 };
 
 void RemoveTree(const std::string& path);
+// The folder of the test program, where the test fixtures are built.
+std::string TestProgramFolder();
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);

@@ -1,0 +1,23 @@
+#include "engine/FileSteps.h"
+
+#include "engine/SectionWalk.h"
+#include "engine/StatusLines.h"
+#include "script/ScriptSections.h"
+#include "system/FileRemoval.h"
+
+namespace tidemark {
+
+void RemoveFilesAndFolders(StepContext& context) {
+  context.AddStatus(status::kRemoveFiles);
+  const ScriptIni& script = context.Script();
+  WalkSection(script, sections::kFile, context.Folders(), [](const std::string&, const std::string& path) {
+    DeleteFilesByMask(path);
+    return WalkControl::Continue;
+  });
+  WalkSection(script, sections::kPath, context.Folders(), [](const std::string&, const std::string& folder) {
+    RemoveEmptyFolder(folder);
+    return WalkControl::Continue;
+  });
+}
+
+}  // namespace tidemark

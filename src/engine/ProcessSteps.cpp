@@ -1,0 +1,46 @@
+#include "engine/ProcessSteps.h"
+
+#include "engine/SectionWalk.h"
+#include "engine/StatusLines.h"
+#include "script/ScriptSections.h"
+#include "system/Processes.h"
+#include "system/Services.h"
+
+namespace tidemark {
+
+void KillProcesses(StepContext& context) {
+  context.AddStatus(status::kKillProcesses);
+  WalkSection(context.Script(), sections::kProcess, context.Folders(),
+              [](const std::string&, const std::string& imageName) {
+                KillProcessByName(imageName);
+                return WalkControl::Continue;
+              });
+}
+
+void RemoveServices(StepContext& context) {
+  context.AddStatus(status::kRemoveServices);
+  WalkSection(context.Script(), sections::kService, context.Folders(),
+              [&context](const std::string&, const std::string& service) {
+                if (!StopServiceByName(service)) {
+                  context.AddStatus(status::kServiceStopFailed);
+                  return WalkControl::Stop;
+                }
+                context.Delay(kServiceStopPauseMs);
+                if (!DeleteServiceByName(service)) {
+                  context.AddStatus(status::kServiceStopFailed);
+                  return WalkControl::Stop;
+                }
+                return WalkControl::Continue;
+              });
+}
+
+void RemoveBHOs(StepContext& context) {
+  context.AddStatus(status::kRemoveBhos);
+  WalkSection(context.Script(), sections::kBho, context.Folders(),
+              [](const std::string&, const std::string& path) {
+                RegisterComServer(path, false);
+                return WalkControl::Continue;
+              });
+}
+
+}  // namespace tidemark

@@ -1,0 +1,36 @@
+// Pure rules of the registry steps: splitting recovery records, finding the
+// parent key of a registry-section entry, choosing a record's root.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tidemark {
+
+inline constexpr std::string_view kRecoveryDelimiter = "|=|";
+
+// Replaces the list's contents with the pieces of the text between
+// delimiters. Empty pieces count: a text without the delimiter gives one
+// piece, "A|=|B|=|" gives A, B and an empty piece, and "A|=" (a text ending
+// with the start of the delimiter) gives A and an empty piece.
+void SplitByDelimiter(std::vector<std::string>& list, std::string_view text, std::string_view delimiter);
+
+// The key path under which a registry-section entry's value names the
+// subkey to delete. An entry may give the subkey's full path as its name
+// ("SOFTWARE\Vendor=Vendor"); the name is then cut to its parent
+// ("SOFTWARE\"), and a name equal to the value gives the root (""). The name
+// is cut only when the value is its last path component; otherwise it is the
+// parent path as written.
+std::string RegistryParentPath(std::string_view name, std::string_view value);
+
+enum class RegistryRoot { ClassesRoot, CurrentUser, LocalMachine };
+
+// The root a recovery record names, compared exactly; any other text gives
+// HKEY_CURRENT_USER.
+RegistryRoot RecoveryRoot(std::string_view name);
+
+// True when the recovery record's root text is one of the three names.
+bool IsKnownRecoveryRoot(std::string_view name);
+
+}  // namespace tidemark

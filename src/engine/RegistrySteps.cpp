@@ -1,0 +1,95 @@
+#include "engine/RegistrySteps.h"
+
+#include <vector>
+
+#include "engine/RegistryRules.h"
+#include "engine/SectionWalk.h"
+#include "engine/StatusLines.h"
+#include "script/ScriptSections.h"
+#include "system/Registry.h"
+#include "system/RegistryEntries.h"
+
+namespace tidemark {
+
+namespace {
+
+// Recovery writes go to the 64-bit view on 64-bit Windows: KEY_READ |
+// KEY_WRITE | KEY_WOW64_64KEY. The removals use KEY_ALL_ACCESS without a
+// view flag, and so see the registry as any process of their own bitness.
+constexpr DWORD kRecoveryAccess = 0x2011F;
+
+HKEY RootKey(RegistryRoot root) {
+  switch (root) {
+    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::CurrentUser: break;
+  }
+  return HKEY_CURRENT_USER;
+}
+
+void RemoveKeysOfSection(StepContext& context, std::string_view section, HKEY root) {
+  WalkSection(context.Script(), section, context.Folders(), [root](const std::string& name, const std::string& value) {
+    TRegistry registry;
+    registry.SelectRoot(root);
+    if (registry.OpenPath(RegistryParentPath(name, value), false)) registry.DeletePath(value);
+    registry.ClosePath();
+    return WalkControl::Continue;
+  });
+}
+
+void RestoreRecord(const std::vector<std::string>& parts) {
+  TRegistry registry(kRecoveryAccess);
+  registry.SelectRoot(RootKey(RecoveryRoot(parts[0])));
+  const std::string& keyPath = parts[1];
+  if (!registry.OpenPath(keyPath, true)) {
+    // MakePath raises when even this fails; the key it creates is not
+    // opened, so open it for the write that follows.
+    registry.MakePath(keyPath);
+    registry.OpenPath(keyPath, false);
+  }
+  if (parts.size() > 2 && !parts[2].empty()) {
+    // A record without data writes the value empty.
+    registry.WriteStringValue(parts[2], parts.size() > 3 ? parts[3] : std::string());
+  }
+  registry.ClosePath();
+}
+
+}  // namespace
+
+void RemoveStartupEntries(StepContext& context) {
+  context.AddStatus(status::kRemoveStartupEntries);
+  WalkSection(context.Script(), sections::kStartRun, context.Folders(),
+              [](const std::string& name, const std::string& command) {
+                RemoveRunEntry(name, command, true);
+                return WalkControl::Continue;
+              });
+}
+
+void RemoveUninstallEntries(StepContext& context) {
+  context.AddStatus(status::kRemoveUninstallEntries);
+  WalkSection(context.Script(), sections::kUninstall, context.Folders(),
+              [](const std::string&, const std::string& subkey) {
+                RemoveUninstallEntry(subkey);
+                return WalkControl::Continue;
+              });
+}
+
+void RemoveRegistryKeys(StepContext& context) {
+  context.AddStatus(status::kRemoveRegistryKeys);
+  RemoveKeysOfSection(context, sections::kCurrentUser, HKEY_CURRENT_USER);
+  RemoveKeysOfSection(context, sections::kLocalMachine, HKEY_LOCAL_MACHINE);
+}
+
+void RestoreRegistry(StepContext& context) {
+  context.AddStatus(status::kRestoreRegistry);
+  std::vector<std::string> parts;
+  WalkSection(context.Script(), sections::kRegistryRecovery, context.Folders(),
+              [&parts](const std::string&, const std::string& record) {
+                SplitByDelimiter(parts, record, kRecoveryDelimiter);
+                if (parts.size() >= 2) RestoreRecord(parts);
+                parts.clear();
+                return WalkControl::Continue;
+              });
+}
+
+}  // namespace tidemark

@@ -1,0 +1,26 @@
+#include "engine/RemovalRun.h"
+
+#include "engine/StatusLines.h"
+
+namespace tidemark {
+
+void RunRemoval(RunHost& host, const StepSwitches& switches) {
+  host.ClearStatus();
+  host.AddStatus(status::kRunStarted);
+  try {
+    for (int slot = 1; slot <= 8; ++slot) {
+      if (switches[slot - 1]) host.RunStep(slot);
+      // The pause handles the application's messages, so the user can close
+      // the window in it; the reader is released then, and nothing of the
+      // run may touch it or the window any more.
+      host.Delay(kPauseAfterSlotMs);
+      if (host.WindowClosed()) return;
+    }
+    if (switches[8]) host.RunStep(9);
+  } catch (...) {
+    // Whatever a step raised ends the sequence, silently.
+  }
+  host.AddStatus(status::kRunCompleted);
+}
+
+}  // namespace tidemark

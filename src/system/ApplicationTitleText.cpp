@@ -1,0 +1,25 @@
+#include "script/Cp949Text.h"
+#include "system/ApplicationTitle.h"
+
+namespace tidemark {
+
+std::string ApplicationTitleFromPath(std::string_view executablePath) {
+  const std::size_t slash = executablePath.find_last_of("\\/:");
+  std::string_view name =
+      slash == std::string_view::npos ? executablePath : executablePath.substr(slash + 1);
+  name = name.substr(0, name.find('.'));
+  if (name.empty()) return {};
+  std::string title(name.substr(0, 1));
+  for (std::size_t pos = 1; pos < name.size();) {
+    const std::size_t length = Cp949CharLength(name, pos);
+    if (length == 1 && name[pos] >= 'A' && name[pos] <= 'Z') {
+      title += static_cast<char>(name[pos] - 'A' + 'a');
+    } else {
+      title.append(name.substr(pos, length));
+    }
+    pos += length;
+  }
+  return title;
+}
+
+}  // namespace tidemark

@@ -1,0 +1,20 @@
+// Finding and ending running programs by their image file name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tidemark {
+
+inline constexpr std::uint32_t kNoProcess = 0xFFFFFFFF;
+
+// The identifier of the first process in a snapshot whose image file name
+// equals the name, ASCII letters compared without regard to case; kNoProcess
+// when none matches. Snapshot names carry no folder, so a name with one
+// never matches.
+std::uint32_t FindProcessId(const std::string& imageName);
+
+// Terminates the first matching process, if any. Failures are ignored.
+void KillProcessByName(const std::string& imageName);
+
+}  // namespace tidemark

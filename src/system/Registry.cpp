@@ -1,0 +1,170 @@
+#include "system/Registry.h"
+
+#include <vector>
+
+namespace tidemark {
+
+namespace {
+
+// RegQueryInfoKeyA counts the longest subkey name in characters, while the
+// names that RegEnumKeyExA returns are ANSI bytes: in a double-byte code page
+// (949 among them) a character can take two bytes, so the buffer is doubled.
+bool AnsiCodePageIsDoubleByte() {
+  CPINFO info;
+  return GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
+}
+
+// HKEY_CLASSES_ROOT (0x80000000) and the other predefined roots just above it.
+bool IsPredefinedKey(HKEY key) {
+  const LONG_PTR first = reinterpret_cast<LONG_PTR>(HKEY_CLASSES_ROOT);
+  const LONG_PTR value = reinterpret_cast<LONG_PTR>(key);
+  return value >= first && value <= first + 0xFF;
+}
+
+// Opening or creating the empty path below a predefined root hands back that
+// root's own handle instead of a new one; such a handle is never closed.
+UniqueHKey Owned(UniqueHKey key) {
+  if (IsPredefinedKey(key.get())) key.release();
+  return key;
+}
+
+}  // namespace
+
+TRegistry::TRegistry() { SelectRoot(HKEY_CURRENT_USER); }
+
+TRegistry::TRegistry(DWORD access) : TRegistry() { m_access = access; }
+
+TRegistry::~TRegistry() { ClosePath(); }
+
+TRegistry::KeyPath TRegistry::Resolve(const std::string& path) {
+  if (!path.empty() && path.front() == '\\') return {path.substr(1), false};
+  return {path, true};
+}
+
+HKEY TRegistry::BaseKey(const KeyPath& path) const {
+  return path.relative && m_currentKey ? m_currentKey : m_rootKey;
+}
+
+void TRegistry::SelectRoot(HKEY root) {
+  if (root == m_rootKey) return;
+  m_rootKey = root;
+  ClosePath();
+}
+
+bool TRegistry::OpenPath(const std::string& path, bool mayCreate) {
+  const KeyPath target = Resolve(path);
+  const HKEY base = BaseKey(target);
+  UniqueHKey opened;
+  LONG status;
+  if (!mayCreate || target.text.empty()) {
+    status = RegOpenKeyExA(base, target.text.c_str(), 0, m_access, opened.put());
+  } else {
+    // Creates every missing level of the path in one call.
+    status = RegCreateKeyExA(base, target.text.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, m_access,
+                             nullptr, opened.put(), nullptr);
+  }
+  if (status != ERROR_SUCCESS) return false;
+
+  std::string newPath = target.relative && m_currentKey ? m_currentPath + "\\" + target.text : target.text;
+  // The new key was opened through the old one; closing the old handle now
+  // leaves the new one valid.
+  ClosePath();
+  m_currentKey = opened.get();
+  m_ownedKey = Owned(std::move(opened));
+  m_currentPath = std::move(newPath);
+  return true;
+}
+
+bool TRegistry::MakePath(const std::string& path) {
+  const KeyPath target = Resolve(path);
+  UniqueHKey created;
+  if (RegCreateKeyExA(BaseKey(target), target.text.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      kRegistryAllAccess, nullptr, created.put(), nullptr) != ERROR_SUCCESS) {
+    throw ERegistryException("Failed to create key " + path);
+  }
+  Owned(std::move(created));  // closes it, unless it is a root's own handle
+  return true;
+}
+
+bool TRegistry::PathExists(const std::string& path) const {
+  // Asks for read rights only, whatever the object's own mask (which stays as
+  // it is): a key that can be read but not written still exists.
+  const KeyPath target = Resolve(path);
+  UniqueHKey probe;
+  const bool opened =
+      RegOpenKeyExA(BaseKey(target), target.text.c_str(), 0, kRegistryProbeAccess, probe.put()) == ERROR_SUCCESS;
+  Owned(std::move(probe));  // closes it, unless it is a root's own handle
+  return opened;
+}
+
+bool TRegistry::DeletePath(const std::string& path) {
+  const KeyPath target = Resolve(path);
+  // A path that is empty, or made only of backslashes (which Windows and Wine
+  // skip as separators), names the key it is resolved from: the root, or the
+  // key the caller opened as the parent. Deleting "its subtree" would wipe every
+  // key below it, for example all of HKEY_CURRENT_USER for a script value "\",
+  // so such a path deletes nothing.
+  if (target.text.find_first_not_of('\\') == std::string::npos) return false;
+  return DeleteTree(BaseKey(target), target.text, AnsiCodePageIsDoubleByte());
+}
+
+// The subkeys go first because RegDeleteKeyA cannot delete a key that still
+// has subkeys; a key's values go with the key. Each open carries the object's
+// access mask, so a registry-view flag in it is kept down the tree.
+bool TRegistry::DeleteTree(HKEY base, const std::string& path, bool doubleByteNames) const {
+  {
+    UniqueHKey opened;
+    if (RegOpenKeyExA(base, path.c_str(), 0, m_access, opened.put()) == ERROR_SUCCESS) {
+      const UniqueHKey key = Owned(std::move(opened));
+      DWORD subkeys = 0;
+      DWORD longest = 0;
+      if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr,
+                           nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        if (doubleByteNames) longest *= 2;
+        std::vector<char> name(longest + 1);
+        // Deleting a subkey moves every later one down by one index, so the
+        // walk goes from the highest index down: each index still to be
+        // visited is below the deleted one and keeps naming the same key.
+        for (DWORD index = subkeys; index-- > 0;) {
+          DWORD size = longest + 1;
+          if (RegEnumKeyExA(key.get(), index, name.data(), &size, nullptr, nullptr, nullptr, nullptr) ==
+              ERROR_SUCCESS) {
+            // A subkey name never holds a backslash: it resolves inside this key.
+            DeleteTree(key.get(), std::string(name.data(), size), doubleByteNames);
+          }
+        }
+      }
+    }
+  }
+  return RegDeleteKeyA(base, path.c_str()) == ERROR_SUCCESS;
+}
+
+bool TRegistry::HasValue(const std::string& name) const {
+  if (!m_currentKey) return false;  // Windows would refuse the handle 0 anyway
+  DWORD type = 0;
+  DWORD size = 0;
+  return RegQueryValueExA(m_currentKey, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+}
+
+bool TRegistry::RemoveValue(const std::string& name) {
+  return m_currentKey && RegDeleteValueA(m_currentKey, name.c_str()) == ERROR_SUCCESS;
+}
+
+void TRegistry::WriteStringValue(const std::string& name, const std::string& text) {
+  // The data is the text with its terminating zero: the empty text is one byte.
+  if (!m_currentKey ||
+      RegSetValueExA(m_currentKey, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS) {
+    throw ERegistryException("Failed to set data for '" + name + "'");
+  }
+}
+
+void TRegistry::ClosePath() {
+  if (!m_currentKey) return;
+  if (!m_lazyWrite) RegFlushKey(m_currentKey);
+  m_currentKey = nullptr;
+  m_ownedKey.reset();
+  m_currentPath.clear();
+}
+
+}  // namespace tidemark

@@ -1,0 +1,96 @@
+// The registry object: one root key, at most one open (current) key and an
+// access mask, over the ANSI registry functions of advapi32. Key paths are
+// code page 949 text, passed to Windows as they are.
+#pragma once
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "system/UniqueHandle.h"
+
+namespace tidemark {
+
+// Raised by MakePath ("Failed to create key %s") and WriteStringValue
+// ("Failed to set data for '%s'"); no other registry operation raises.
+class ERegistryException : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr DWORD kRegistryAllAccess = 0xF003F;    // KEY_ALL_ACCESS
+inline constexpr DWORD kRegistryProbeAccess = 0x20009;  // STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS
+
+// Key paths: one leading backslash makes a path absolute (resolved from the
+// root key); any other path, the empty one included, is resolved from the
+// current key when one is open, otherwise from the root. Nothing else is
+// changed in the text (no trimming; a trailing backslash stays), and the empty
+// path names the key it is resolved from.
+class TRegistry {
+ public:
+  TRegistry();  // root HKEY_CURRENT_USER, access KEY_ALL_ACCESS, no key open
+  explicit TRegistry(DWORD access);
+  ~TRegistry();
+
+  TRegistry(const TRegistry&) = delete;
+  TRegistry& operator=(const TRegistry&) = delete;
+
+  // Changing the root closes the current key; selecting the same root keeps it.
+  void SelectRoot(HKEY root);
+
+  // Opens the key (creating every missing level when mayCreate is set and the
+  // path is not empty) with the object's access mask and makes it current,
+  // closing the previous one. On failure nothing changes and the result is false.
+  bool OpenPath(const std::string& path, bool mayCreate);
+
+  // Creates the key with KEY_ALL_ACCESS (never the object's mask, so no view
+  // flag applies) and closes it at once; the current key is not changed.
+  // Returns true or raises "Failed to create key <path as passed in>".
+  bool MakePath(const std::string& path);
+
+  // Whether the key opens with read rights (0x20009, no view flag); the
+  // object's own access mask is left as it is.
+  bool PathExists(const std::string& path) const;
+
+  // Deletes the key with all its subkeys and values; true when the key itself
+  // was deleted. Subkeys that could be deleted are gone even when the result is
+  // false. A path that names the key it is resolved from (empty, or only
+  // backslashes) deletes nothing and gives false.
+  bool DeletePath(const std::string& path);
+
+  // Value operations on the current key; with no key open they fail.
+  bool HasValue(const std::string& name) const;
+  bool RemoveValue(const std::string& name);
+  // Writes a REG_SZ with its terminating zero; raises
+  // "Failed to set data for '<name>'" on failure.
+  void WriteStringValue(const std::string& name, const std::string& text);
+
+  // Closes the current key (flushing it first when lazy write is off).
+  void ClosePath();
+
+  HKEY CurrentKey() const { return m_currentKey; }
+  const std::string& CurrentPath() const { return m_currentPath; }
+  HKEY RootKey() const { return m_rootKey; }
+  DWORD Access() const { return m_access; }
+  bool LazyWrite() const { return m_lazyWrite; }
+  void SetLazyWrite(bool lazyWrite) { m_lazyWrite = lazyWrite; }
+
+ private:
+  struct KeyPath {
+    std::string text;  // without the one leading backslash
+    bool relative;
+  };
+  static KeyPath Resolve(const std::string& path);
+  HKEY BaseKey(const KeyPath& path) const;
+  bool DeleteTree(HKEY base, const std::string& path, bool doubleByteNames) const;
+
+  HKEY m_currentKey = nullptr;
+  UniqueHKey m_ownedKey;     // m_currentKey, unless that is a predefined root
+  HKEY m_rootKey = nullptr;  // never closed
+  bool m_lazyWrite = true;
+  std::string m_currentPath;  // below the root, without a leading backslash
+  DWORD m_access = kRegistryAllAccess;
+};
+
+}  // namespace tidemark

@@ -1,0 +1,51 @@
+#include "system/RegistryEntries.h"
+
+#include "system/Registry.h"
+
+namespace tidemark {
+
+namespace {
+
+bool DeleteUninstallSubkey(TRegistry& registry, const std::string& subkeyName, bool& result) {
+  if (!registry.OpenPath(kUninstallKeyPath, false)) return false;
+  result = registry.PathExists(subkeyName) ? registry.DeletePath(subkeyName) : true;
+  return true;
+}
+
+}  // namespace
+
+void RemoveRunEntry(const std::string& valueName, const std::string& data, bool remove) {
+  TRegistry registry;
+  registry.SelectRoot(HKEY_CURRENT_USER);
+  if (registry.OpenPath(kRunKeyPath, false) && registry.HasValue(valueName)) {
+    if (remove) {
+      registry.RemoveValue(valueName);
+    } else {
+      registry.WriteStringValue(valueName, data);
+    }
+  }
+  registry.ClosePath();
+
+  registry.SelectRoot(HKEY_LOCAL_MACHINE);
+  if (remove && registry.OpenPath(kRunKeyPath, false) && registry.HasValue(valueName)) {
+    registry.RemoveValue(valueName);
+  }
+}
+
+bool RemoveUninstallEntry(const std::string& subkeyName) {
+  TRegistry registry;
+  bool result = false;
+  registry.SelectRoot(HKEY_CURRENT_USER);
+  try {
+    DeleteUninstallSubkey(registry, subkeyName, result);
+  } catch (...) {
+    // A failure under the user's own key must not keep the entry under the
+    // machine's key.
+    registry.ClosePath();
+  }
+  registry.SelectRoot(HKEY_LOCAL_MACHINE);
+  DeleteUninstallSubkey(registry, subkeyName, result);
+  return result;
+}
+
+}  // namespace tidemark

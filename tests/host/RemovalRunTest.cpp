@@ -1,0 +1,121 @@
+// The run's sequencing with a fake window: which steps run, in which order,
+// with which pauses, and what the status list shows.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "engine/RemovalRun.h"
+#include "engine/StatusLines.h"
+#include "support/FakeFolders.h"
+
+namespace tidemark {
+namespace {
+
+class FakeWindow : public RunHost {
+ public:
+  const ScriptIni& Script() const override {
+    if (!hasScript) throw NoScriptError();
+    return script;
+  }
+  const FolderLookup& Folders() const override { return folders; }
+  void AddStatus(const std::string& line) override { lines.push_back(line); }
+  void ClearStatus() override { lines.clear(); }
+  void Delay(int milliseconds) override {
+    events.push_back("pause " + std::to_string(milliseconds));
+    // What a click handled during this pause does.
+    if (auto handler = duringPause.find(++pauses); handler != duringPause.end()) handler->second();
+  }
+  void RunStep(int slot) override {
+    events.push_back("step " + std::to_string(slot));
+    lines.push_back("heading " + std::to_string(slot));
+    if (slot == failingSlot) throw std::runtime_error("step failed");
+    if (readsScript) Script();
+  }
+  bool WindowClosed() const override { return closed; }
+
+  ScriptIni script{""};
+  testing::FakeFolders folders;
+  bool hasScript = true;
+  bool readsScript = false;
+  bool closed = false;
+  int failingSlot = 0;
+  int pauses = 0;
+  std::map<int, std::function<void()>> duringPause;
+  std::vector<std::string> lines;
+  std::vector<std::string> events;
+};
+
+using Lines = std::vector<std::string>;
+constexpr StepSwitches kAllOff{};
+
+TEST(RemovalRun, StartButtonRunsItsFiveSlotsWithEightPauses) {
+  FakeWindow window;
+  window.lines = {"left over from an earlier run"};
+  RunRemoval(window, kStartButtonSwitches);
+  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, "heading 1", "heading 4", "heading 5", "heading 6",
+                                 "heading 7", status::kRunCompleted}));
+  EXPECT_EQ(window.events,
+            (Lines{"step 1", "pause 200", "pause 200", "pause 200", "step 4", "pause 200", "step 5", "pause 200",
+                   "step 6", "pause 200", "step 7", "pause 200", "pause 200"}));
+}
+
+TEST(RemovalRun, AllSwitchesOffStillPausesEightTimes) {
+  FakeWindow window;
+  RunRemoval(window, kAllOff);
+  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, status::kRunCompleted}));
+  EXPECT_EQ(window.pauses, 8);
+}
+
+TEST(RemovalRun, NinthSlotRunsAfterTheLastPause) {
+  FakeWindow window;
+  StepSwitches onlyNinth{};
+  onlyNinth[8] = true;
+  RunRemoval(window, onlyNinth);
+  EXPECT_EQ(window.events.back(), "step 9");
+  EXPECT_EQ(window.pauses, 8);
+}
+
+TEST(RemovalRun, FailingStepEndsTheSequenceButNotTheRun) {
+  FakeWindow window;
+  window.failingSlot = 4;
+  RunRemoval(window, kStartButtonSwitches);
+  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, "heading 1", "heading 4", status::kRunCompleted}));
+  EXPECT_EQ(window.pauses, 3);  // none after the failing slot
+}
+
+TEST(RemovalRun, WithoutAScriptTheFirstStepEndsTheRun) {
+  FakeWindow window;
+  window.hasScript = false;
+  window.readsScript = true;
+  RunRemoval(window, kStartButtonSwitches);
+  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, "heading 1", status::kRunCompleted}));
+}
+
+TEST(RemovalRun, SecondStartDuringAPauseRunsANestedRun) {
+  FakeWindow window;
+  // Start is clicked again in the pause after slot 4 (the fourth pause).
+  window.duringPause[4] = [&window] { RunRemoval(window, kStartButtonSwitches); };
+  RunRemoval(window, kStartButtonSwitches);
+  // The nested run cleared the first run's lines, ran completely, and the
+  // first run went on from slot 5.
+  EXPECT_EQ(window.lines,
+            (Lines{status::kRunStarted, "heading 1", "heading 4", "heading 5", "heading 6", "heading 7",
+                   status::kRunCompleted, "heading 5", "heading 6", "heading 7", status::kRunCompleted}));
+  EXPECT_EQ(window.pauses, 16);
+}
+
+TEST(RemovalRun, ClosingTheWindowDuringAPauseEndsTheRunThere) {
+  FakeWindow window;
+  window.readsScript = true;
+  window.duringPause[2] = [&window] {
+    window.closed = true;
+    window.hasScript = false;  // the close released the reader
+  };
+  RunRemoval(window, kStartButtonSwitches);
+  EXPECT_EQ(window.events, (Lines{"step 1", "pause 200", "pause 200"}));
+  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, "heading 1"}));
+}
+
+}  // namespace
+}  // namespace tidemark

@@ -1,0 +1,380 @@
+// The registry object against the real registry of the test prefix. Every
+// test works below its own scratch key, removed afterwards:
+// HKEY_CURRENT_USER\Software\TidemarkTests\<unique>.
+//
+// Registry views: this win64 build sees the 64-bit view, while the shipped
+// 32-bit program sees the 32-bit view on 64-bit Windows. HKCU\Software is
+// shared by both views, so the scratch-key tests hold for both; the one test
+// under HKLM\Software names the view it works in.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "system/Registry.h"
+
+namespace tidemark {
+namespace {
+
+using Value = std::pair<DWORD, std::string>;  // type and raw bytes
+
+class Registry : public ::testing::Test {
+ protected:
+  Registry() {
+    static unsigned counter = 0;
+    scratch = "Software\\TidemarkTests\\" + std::to_string(GetCurrentProcessId()) + "-" +
+              std::to_string(++counter) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    Create("");
+  }
+  ~Registry() override {
+    RegDeleteTreeA(HKEY_CURRENT_USER, scratch.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, scratch.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TidemarkTests");  // fails while other tests' keys remain
+  }
+
+  std::string Full(const std::string& sub) const { return sub.empty() ? scratch : scratch + "\\" + sub; }
+  std::string Absolute(const std::string& sub) const { return "\\" + Full(sub); }
+
+  void Create(const std::string& sub, DWORD options = REG_OPTION_NON_VOLATILE) const {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, Full(sub).c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS)
+        << sub;
+    RegCloseKey(key);
+  }
+  void Put(const std::string& sub, const std::string& name, const std::string& data) const {
+    Create(sub);
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, Full(sub).c_str(), name.c_str(), REG_SZ, data.c_str(),
+                              static_cast<DWORD>(data.size() + 1)),
+              ERROR_SUCCESS);
+  }
+  bool Exists(const std::string& sub) const {
+    UniqueHKey key;
+    return RegOpenKeyExA(HKEY_CURRENT_USER, Full(sub).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+  }
+  std::optional<Value> Read(const std::string& sub, const std::string& name) const {
+    UniqueHKey key;
+    DWORD type = 0;
+    char data[512];
+    DWORD size = sizeof data;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, Full(sub).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS ||
+        RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+            ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    return Value(type, std::string(data, size));
+  }
+
+  std::string scratch;  // below HKEY_CURRENT_USER, no leading backslash
+};
+
+// Whether the handle still names an open key.
+bool IsOpen(HKEY key) {
+  return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+std::string MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const ERegistryException& error) {
+    return error.what();
+  }
+  return "no ERegistryException";
+}
+
+// --- Construction, roots and the current key ---
+
+TEST_F(Registry, NewObjectAndSelectRoot) {
+  TRegistry custom(KEY_READ | KEY_WOW64_64KEY);
+  EXPECT_EQ(custom.RootKey(), HKEY_CURRENT_USER);
+  EXPECT_EQ(custom.Access(), 0x20119u);
+  TRegistry reg;
+  EXPECT_EQ(reg.RootKey(), HKEY_CURRENT_USER);
+  EXPECT_EQ(reg.Access(), 0xF003Fu);
+  EXPECT_TRUE(reg.LazyWrite());
+  EXPECT_EQ(reg.CurrentKey(), nullptr);
+
+  ASSERT_TRUE(reg.OpenPath(scratch, false));
+  const HKEY key = reg.CurrentKey();
+  reg.SelectRoot(HKEY_CURRENT_USER);  // the same root: the key stays open
+  EXPECT_EQ(reg.CurrentKey(), key);
+  EXPECT_EQ(reg.CurrentPath(), scratch);
+  reg.SelectRoot(HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(reg.RootKey(), HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(reg.CurrentKey(), nullptr);
+  EXPECT_EQ(reg.CurrentPath(), "");
+  EXPECT_FALSE(IsOpen(key));
+
+  reg.SelectRoot(HKEY_CURRENT_USER);
+  reg.SetLazyWrite(false);  // flushes, then closes
+  ASSERT_TRUE(reg.OpenPath(scratch, false));
+  const HKEY flushed = reg.CurrentKey();
+  reg.ClosePath();
+  EXPECT_EQ(reg.CurrentKey(), nullptr);
+  EXPECT_FALSE(IsOpen(flushed));
+}
+
+TEST_F(Registry, PathsResolveAgainstTheOpenKeyOrTheRoot) {
+  Create("a\\b");
+  Create("c");
+  TRegistry reg;
+  // The empty path opens the root itself: for a predefined root Windows hands
+  // back the root's own handle, which closing the path must leave alone.
+  ASSERT_TRUE(reg.OpenPath("", false));
+  EXPECT_EQ(reg.CurrentKey(), HKEY_CURRENT_USER);
+  EXPECT_EQ(reg.CurrentPath(), "");
+
+  ASSERT_TRUE(reg.OpenPath(Absolute("a"), false));  // absolute while a key is open
+  EXPECT_EQ(reg.CurrentPath(), Full("a"));
+  const HKEY parent = reg.CurrentKey();
+  ASSERT_TRUE(reg.OpenPath("b", false));  // relative: below the open key
+  EXPECT_EQ(reg.CurrentPath(), Full("a\\b"));
+  EXPECT_FALSE(IsOpen(parent));
+  ASSERT_TRUE(reg.OpenPath(Absolute("c"), false));
+  EXPECT_EQ(reg.CurrentPath(), Full("c"));
+  EXPECT_FALSE(reg.OpenPath("a", false)) << "a lies beside c, not below it";
+
+  TRegistry fresh;
+  ASSERT_TRUE(fresh.OpenPath(Full("a"), false));  // relative with no key open: from the root
+  EXPECT_EQ(fresh.CurrentPath(), Full("a"));
+}
+
+TEST_F(Registry, FailedOpenKeepsTheOpenKeyCurrent) {
+  Put("", "v", "1");
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenPath(scratch, false));
+  const HKEY key = reg.CurrentKey();
+  EXPECT_FALSE(reg.OpenPath("missing", false));
+  EXPECT_FALSE(reg.OpenPath(Absolute("missing\\deeper"), false));
+  EXPECT_FALSE(Exists("missing"));
+  EXPECT_EQ(reg.CurrentKey(), key);
+  EXPECT_EQ(reg.CurrentPath(), scratch);
+  EXPECT_TRUE(reg.HasValue("v"));
+}
+
+TEST_F(Registry, OpenWithCreationMakesEveryLevel) {
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenPath(Absolute("x\\y\\z"), true));
+  EXPECT_TRUE(Exists("x\\y\\z"));
+  EXPECT_EQ(reg.CurrentPath(), Full("x\\y\\z"));
+  ASSERT_TRUE(reg.OpenPath("한글\\키", true));  // Korean names, CP949 bytes in the registry
+  EXPECT_TRUE(Exists("x\\y\\z\\한글\\키"));
+  EXPECT_EQ(reg.CurrentPath(), Full("x\\y\\z\\한글\\키"));
+}
+
+TEST_F(Registry, TrailingBackslashStaysInThePathAndStillOpens) {
+  Put("t\\u", "v", "1");
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenPath(Absolute("t\\"), false));
+  EXPECT_EQ(reg.CurrentPath(), Full("t\\"));
+  EXPECT_TRUE(reg.PathExists("u"));
+  EXPECT_TRUE(reg.MakePath("w\\"));
+  EXPECT_TRUE(Exists("t\\w"));
+  EXPECT_TRUE(reg.DeletePath("u"));
+  EXPECT_FALSE(Exists("t\\u"));
+}
+
+// --- Key creation and probing ---
+
+TEST_F(Registry, MakePathCreatesWithoutOpening) {
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenPath(scratch, false));
+  const HKEY key = reg.CurrentKey();
+  EXPECT_TRUE(reg.MakePath("m\\n\\o"));
+  EXPECT_TRUE(reg.MakePath("m\\n\\o"));  // already there
+  EXPECT_TRUE(reg.MakePath(Absolute("p")));
+  EXPECT_TRUE(Exists("m\\n\\o"));
+  EXPECT_TRUE(Exists("p"));
+  EXPECT_EQ(reg.CurrentKey(), key);
+  EXPECT_EQ(reg.CurrentPath(), scratch);
+}
+
+TEST_F(Registry, MakePathFailureRaisesWithThePathAsPassed) {
+  Create("volatile", REG_OPTION_VOLATILE);  // lasting keys cannot be made below a volatile one
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenPath(scratch, false));
+  EXPECT_EQ(MessageOf([&] { reg.MakePath(Absolute("volatile\\child")); }),
+            "Failed to create key " + Absolute("volatile\\child"));
+  EXPECT_EQ(MessageOf([&] { reg.MakePath("volatile\\child"); }), "Failed to create key volatile\\child");
+  EXPECT_EQ(reg.CurrentPath(), scratch);
+  EXPECT_TRUE(IsOpen(reg.CurrentKey()));
+  EXPECT_FALSE(Exists("volatile\\child"));
+}
+
+TEST_F(Registry, PathExistsKeepsTheAccessMask) {
+  Create("e");
+  TRegistry reg;
+  EXPECT_TRUE(reg.PathExists(Full("e")));
+  EXPECT_FALSE(reg.PathExists(Full("missing")));
+  EXPECT_EQ(reg.Access(), 0xF003Fu);
+  TRegistry custom(KEY_WRITE);  // cannot read, yet PathExists reads
+  EXPECT_TRUE(custom.PathExists(Absolute("e")));
+  EXPECT_EQ(custom.Access(), static_cast<DWORD>(KEY_WRITE));
+  EXPECT_EQ(custom.CurrentKey(), nullptr);
+}
+
+// --- Deletion ---
+
+TEST_F(Registry, DeletePathRemovesADeepTreeWithValues) {
+  // Three levels below the deleted key, three siblings on each, a value in
+  // every key, Korean names among them.
+  const std::vector<std::string> names = {"k0", "k1", "가나다라마바사아자차"};
+  std::vector<std::string> keys = {"tree"};
+  std::vector<std::string> level = keys;
+  for (int depth = 0; depth < 3; ++depth) {
+    std::vector<std::string> next;
+    for (const std::string& key : level) {
+      for (const std::string& name : names) next.push_back(key + "\\" + name);
+    }
+    keys.insert(keys.end(), next.begin(), next.end());
+    level = std::move(next);
+  }
+  for (const std::string& key : keys) Put(key, "값", key);
+  Put("keep", "v", "1");
+  ASSERT_TRUE(Exists("tree\\가나다라마바사아자차\\k1\\가나다라마바사아자차"));
+
+  TRegistry writeOnly(KEY_SET_VALUE);  // the opens inside use the object's mask
+  EXPECT_FALSE(writeOnly.DeletePath(Absolute("tree")));
+  EXPECT_TRUE(Exists("tree\\k1\\k1\\k1"));
+
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenPath(scratch, false));
+  EXPECT_TRUE(reg.DeletePath("tree"));
+  EXPECT_FALSE(Exists("tree"));
+  EXPECT_TRUE(Exists("keep"));
+  EXPECT_EQ(reg.CurrentPath(), scratch);
+  EXPECT_TRUE(IsOpen(reg.CurrentKey()));
+
+  EXPECT_FALSE(reg.DeletePath("tree"));  // missing
+  EXPECT_FALSE(reg.DeletePath(Absolute("nothing\\here")));
+  EXPECT_EQ(Read("keep", "v"), Value(REG_SZ, std::string("1", 2)));
+}
+
+TEST_F(Registry, DeletePathMakesRoomForDoubleByteNames) {
+  // RegQueryInfoKeyA gives the longest subkey name in characters; in code page
+  // 949 each Hangul syllable takes two bytes of the name that RegEnumKeyExA returns.
+  CPINFO codePage;
+  if (!GetCPInfo(CP_ACP, &codePage) || codePage.MaxCharSize < 2) {
+    GTEST_SKIP() << "ANSI code page " << GetACP() << " is single-byte (under Wine set LC_ALL=ko_KR.UTF-8)";
+  }
+  Create("dbcs\\가나다라마바사아자차\\하위");
+  Create("dbcs\\ab");
+  TRegistry reg;
+  EXPECT_TRUE(reg.DeletePath(Absolute("dbcs")));
+  EXPECT_FALSE(Exists("dbcs"));
+}
+
+TEST_F(Registry, PathNamingTheBaseKeyDeletesNothing) {
+  // Mended fault: such a path used to delete every key below the base key,
+  // which is the whole root for "\". The root here is the scratch key itself,
+  // so that a regression cannot reach the rest of the registry.
+  Create("parent\\child1");
+  Create("parent\\child2");
+  Create("sibling");
+  UniqueHKey root;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, scratch.c_str(), 0, KEY_ALL_ACCESS, root.put()), ERROR_SUCCESS);
+  TRegistry reg;
+  reg.SelectRoot(root.get());
+  ASSERT_TRUE(reg.OpenPath("", false));  // a root that is no predefined key: a new handle
+  EXPECT_NE(reg.CurrentKey(), root.get());
+  reg.ClosePath();
+  EXPECT_TRUE(IsOpen(root.get())) << "the root is never closed";
+  EXPECT_FALSE(reg.DeletePath("\\"));
+  EXPECT_FALSE(reg.DeletePath(""));
+  EXPECT_FALSE(reg.DeletePath("\\\\"));
+  ASSERT_TRUE(reg.OpenPath("parent", false));
+  EXPECT_FALSE(reg.DeletePath(""));
+  EXPECT_FALSE(reg.DeletePath("\\\\\\"));
+  EXPECT_TRUE(Exists("parent\\child1"));
+  EXPECT_TRUE(Exists("parent\\child2"));
+  EXPECT_TRUE(Exists("sibling"));
+  EXPECT_TRUE(reg.DeletePath("child1"));  // an ordinary relative path still works
+  EXPECT_FALSE(Exists("parent\\child1"));
+}
+
+TEST_F(Registry, DeletePathKeepsTheViewOfTheOpenKey) {
+  // HKLM\Software has two views on 64-bit Windows. A key opened in the 32-bit
+  // view is the parent that the shipped program deletes below; the twin in the
+  // 64-bit view stays.
+  struct TwinKeys {
+    std::string unique;  // below HKLM\Software\TidemarkTests in both views
+    bool Exists(REGSAM view, const std::string& leaf = "sub") const {
+      const std::string path = "Software\\TidemarkTests\\" + unique + "\\twin\\" + leaf;
+      UniqueHKey key;
+      return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
+    }
+    ~TwinKeys() {
+      for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        UniqueHKey parent;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\TidemarkTests", 0, KEY_ALL_ACCESS | view, parent.put()) ==
+            ERROR_SUCCESS) {
+          RegDeleteTreeA(parent.get(), unique.c_str());
+          RegDeleteKeyExA(parent.get(), unique.c_str(), view, 0);
+          parent.reset();
+          RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "Software\\TidemarkTests", view, 0);
+        }
+      }
+    }
+  } twins{scratch.substr(scratch.rfind('\\') + 1)};
+  const std::string path = "Software\\TidemarkTests\\" + twins.unique;
+  for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+    UniqueHKey key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (path + "\\twin\\sub").c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS | view, nullptr, key.put(), nullptr),
+              ERROR_SUCCESS);
+  }
+  TRegistry reg(KEY_ALL_ACCESS | KEY_WOW64_32KEY);
+  reg.SelectRoot(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(reg.OpenPath(path, false));
+  EXPECT_TRUE(reg.DeletePath("twin"));
+  EXPECT_FALSE(twins.Exists(KEY_WOW64_32KEY));
+  EXPECT_TRUE(twins.Exists(KEY_WOW64_64KEY)) << "the 32-bit view is not separate here";
+
+  // MakePath never carries the object's view flag: the key lands in the
+  // process's own view, the 64-bit one for this build.
+  EXPECT_TRUE(reg.MakePath("\\" + path + "\\twin\\made"));
+  EXPECT_TRUE(twins.Exists(KEY_WOW64_64KEY, "made"));
+  EXPECT_FALSE(twins.Exists(KEY_WOW64_32KEY, "made"));
+}
+
+// --- Values ---
+
+TEST_F(Registry, StringValuesWithTheirTerminatingZero) {
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenPath(scratch, false));
+  reg.WriteStringValue("empty", "");
+  EXPECT_EQ(Read("", "empty"), Value(REG_SZ, std::string(1, '\0')));
+  reg.WriteStringValue("이름", "값");
+  EXPECT_EQ(Read("", "이름"), Value(REG_SZ, std::string("\xB0\xAA\0", 3)));
+
+  EXPECT_TRUE(reg.HasValue("이름"));
+  EXPECT_FALSE(reg.HasValue("none"));
+  EXPECT_TRUE(reg.RemoveValue("이름"));
+  EXPECT_FALSE(reg.HasValue("이름"));
+  EXPECT_FALSE(reg.RemoveValue("이름"));
+  EXPECT_EQ(Read("", "이름"), std::nullopt);
+  EXPECT_TRUE(reg.HasValue("empty"));
+}
+
+TEST_F(Registry, ValueOperationsFailWithoutAWritableKey) {
+  Put("", "v", "1");
+  TRegistry reg;
+  EXPECT_FALSE(reg.HasValue("v"));
+  EXPECT_FALSE(reg.RemoveValue("v"));
+  EXPECT_EQ(MessageOf([&] { reg.WriteStringValue("name", "x"); }), "Failed to set data for 'name'");
+
+  TRegistry readOnly(KEY_READ);
+  ASSERT_TRUE(readOnly.OpenPath(scratch, false));
+  EXPECT_EQ(MessageOf([&] { readOnly.WriteStringValue("값", "x"); }), "Failed to set data for '값'");
+  EXPECT_FALSE(readOnly.RemoveValue("v"));
+  EXPECT_TRUE(readOnly.HasValue("v"));
+  EXPECT_EQ(readOnly.CurrentPath(), scratch);
+  EXPECT_EQ(Read("", "값"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tidemark
