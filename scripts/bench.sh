@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the win64 benchmarks and runs them under wine64, printing their
+# figures. Benchmarks measure; they never decide a test's outcome.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${TIDEMARK_BUILD_DIR:-$root/build}
+
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
+benches=(tidemark_reader_bench tidemark_run_bench tidemark_file_delete_bench tidemark_registry_bench)
+cmake --build "$build/win64" -j "$(nproc)" --target "${benches[@]}"
+
+build_win64="$build/win64"
+# shellcheck source=wine-session.sh
+source "$root/scripts/wine-session.sh"
+cd "$build/win64/tests"
+for bench in "${benches[@]}"; do
+  echo "== $bench"
+  "$build/win64/wine-run.sh" "./$bench.exe"
+done
