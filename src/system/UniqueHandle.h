@@ -84,10 +84,39 @@ struct ModuleTraits {
   static void Close(Handle handle) { FreeLibrary(handle); }
 };
 
+// Fonts, bitmaps and brushes made by the program (never stock objects).
+template <typename GdiHandle>
+struct GdiObjectTraits {
+  using Handle = GdiHandle;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { DeleteObject(handle); }
+};
+
+// Device contexts made with CreateCompatibleDC.
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { DeleteDC(handle); }
+};
+
+// Memory that a system function allocated with LocalAlloc for its caller
+// (CommandLineToArgvW, FormatMessage).
+template <typename Pointer>
+struct LocalMemoryTraits {
+  using Handle = Pointer;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { LocalFree(handle); }
+};
+
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueFind = UniqueResource<FindHandleTraits>;
 using UniqueHKey = UniqueResource<RegKeyTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
+using UniqueFont = UniqueResource<GdiObjectTraits<HFONT>>;
+using UniqueBitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
+using UniqueBrush = UniqueResource<GdiObjectTraits<HBRUSH>>;
+using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
+using UniqueArgv = UniqueResource<LocalMemoryTraits<LPWSTR*>>;
 
 }  // namespace tidemark

@@ -1,23 +1,15 @@
-// Program entry. For now it provisions the script, shows the program
-// information, and cleans up; the windows come next.
+// Program entry: the register and unregister switches end it at once (it has
+// no COM classes and no type library); otherwise the application runs its
+// two windows until the main window closes.
 #include <windows.h>
 
-#include <exception>
-
 #include "system/ShellFolders.h"
-#include "ui/ErrorReport.h"
-#include "ui/RemoveApp.h"
+#include "ui/Application.h"
+#include "ui/CommandLine.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  if (tidemark::HasRegistrationSwitch(tidemark::CommandLineParameters())) return 0;
   tidemark::ShellFolderLookup folders;
-  tidemark::TfRemoveApp fRemoveApp(folders);
-  try {
-    fRemoveApp.FormCreate();
-  } catch (const std::exception& error) {
-    tidemark::ShowErrorReport(error.what());
-  }
-  const std::string info = fRemoveApp.lblCategory + "\r\n" + fRemoveApp.lblName;
-  MessageBoxA(nullptr, info.c_str(), "Tidemark", MB_OK | MB_ICONINFORMATION);
-  fRemoveApp.FormClose();
-  return 0;
+  tidemark::TApplication application(folders);
+  return application.Run();
 }

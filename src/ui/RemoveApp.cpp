@@ -8,6 +8,7 @@
 #include "script/ScriptSections.h"
 #include "system/Waits.h"
 #include "ui/DesignTexts.h"
+#include "ui/MemoText.h"
 
 namespace tidemark {
 
@@ -28,7 +29,7 @@ TfRemoveApp::TfRemoveApp(const FolderLookup& folders, HMODULE resourceModule, st
       m_resourceModule(resourceModule),
       m_resourceName(std::move(resourceName)) {}
 
-TfRemoveApp::~TfRemoveApp() = default;
+TfRemoveApp::~TfRemoveApp() { DestroyOwnWindow(); }
 
 void TfRemoveApp::FormCreate() { InitFolders(); }
 
@@ -64,8 +65,8 @@ bool TfRemoveApp::ExtractScript() {
 void TfRemoveApp::ShowProgramInfo() {
   EntryList list;
   Script().ReadSectionEntries(sections::kAppType, list);
-  lblCategory = EntryValueOf(list, "category");
-  lblName = EntryValueOf(list, "title");
+  lblCategory.Set(EntryValueOf(list, "category"));
+  lblName.Set(EntryValueOf(list, "title"));
 }
 
 void TfRemoveApp::FormClose() {
@@ -110,9 +111,22 @@ const ScriptIni& TfRemoveApp::Script() const {
   return *m_scriptIni;
 }
 
-void TfRemoveApp::AddStatus(const std::string& line) { StatusLog.push_back(line); }
+void TfRemoveApp::AddStatus(const std::string& line) {
+  StatusLog.push_back(line);
+  if (mmStatus == nullptr) return;
+  const int length = GetWindowTextLengthA(mmStatus);
+  std::string current(static_cast<std::size_t>(length) + 1, '\0');
+  current.resize(static_cast<std::size_t>(GetWindowTextA(mmStatus, current.data(), length + 1)));
+  const std::string inserted = MemoAppendText(current, line);
+  // Put the caret at the very end, then insert there.
+  SendMessageA(mmStatus, EM_SETSEL, static_cast<WPARAM>(length), static_cast<LPARAM>(length));
+  SendMessageA(mmStatus, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(inserted.c_str()));
+}
 
-void TfRemoveApp::ClearStatus() { StatusLog.clear(); }
+void TfRemoveApp::ClearStatus() {
+  StatusLog.clear();
+  if (mmStatus != nullptr) SetWindowTextA(mmStatus, "");
+}
 
 void TfRemoveApp::Delay(int milliseconds) { tidemark::Delay(nullptr, milliseconds); }
 

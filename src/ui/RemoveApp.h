@@ -1,7 +1,7 @@
 // The main window's form class. It carries the script's life cycle (the
 // folders recorded at creation, the temporary copy of the script, the reader
 // over it and the program information shown in the labels), the removal run
-// and its nine steps.
+// and its nine steps. The window itself is in RemoveAppWindow.cpp.
 #pragma once
 
 #include <windows.h>
@@ -14,10 +14,15 @@
 #include "engine/RemovalRun.h"
 #include "script/ScriptFile.h"
 #include "script/ScriptIni.h"
+#include "system/UniqueHandle.h"
+#include "ui/BaseWindow.h"
+#include "ui/Caption.h"
 
 namespace tidemark {
 
-class TfRemoveApp final : public RunHost {
+class TfrmAbout;
+
+class TfRemoveApp final : public RunHost, public BaseWindow<TfRemoveApp> {
  public:
   explicit TfRemoveApp(const FolderLookup& folders, HMODULE resourceModule = GetModuleHandleA(nullptr),
                        std::string resourceName = kScriptResourceName);
@@ -39,8 +44,26 @@ class TfRemoveApp final : public RunHost {
   // Close handler: releases the reader and deletes the temporary script.
   void FormClose();
 
+  // The window: created hidden at its designed place, owned by `owner`;
+  // FormCreate runs inside the creation, and an error from it is reported
+  // without stopping the creation. False when the window cannot be made.
+  bool CreateFormWindow(HWND owner);
+  // The About window that btnAboutClick shows.
+  void SetAboutWindow(TfrmAbout* about) { m_about = about; }
+  // Shows the window with the focus on btnStart.
+  void Show();
+  // The dialog keys of the window (Tab, Enter, Esc); true when consumed.
+  bool RouteDialogKey(MSG& message);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
   // Start button: the run with slots 1, 4, 5, 6 and 7 switched on.
   void btnStartClick();
+  // Shows the About window modally.
+  void btnAboutClick();
+  // Opens the maker's home page with the default browser.
+  void btnHomeClick();
+  // Closes the window, which ends the program.
+  void btnCloseClick();
   void RunRemoval(const StepSwitches& switches);
 
   // The steps, in slot order.
@@ -73,15 +96,35 @@ class TfRemoveApp final : public RunHost {
   std::string AppDataDir;
   std::string TempDir;
 
-  // The texts of lblCategory and lblName, with their design-time captions.
-  std::string lblCategory;
-  std::string lblName;
+  // The labels lblCategory and lblName, with their design-time captions.
+  Caption lblCategory;
+  Caption lblName;
 
-  // The lines of the status list, oldest first.
+  // The lines of the status list, oldest first, as AddStatus posted them
+  // (the memo also holds what the user typed).
   std::vector<std::string> StatusLog;
+
+  // The controls (null until the window exists).
+  HWND btnStart = nullptr;
+  HWND btnAbout = nullptr;
+  HWND btnHome = nullptr;
+  HWND btnClose = nullptr;
+  HWND Panel1 = nullptr;
+  HWND GroupBox1 = nullptr;
+  HWND mmStatus = nullptr;
 
  private:
   std::string FolderOfMacro(const char* macro) const;
+
+  void CreateControls();
+  void CloseWindow();
+  void ShowAsDefault(HWND button);
+  static LRESULT CALLBACK MemoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  UniqueFont m_font;
+  WNDPROC m_memoProc = nullptr;
+  HWND m_lastFocus = nullptr;
+  TfrmAbout* m_about = nullptr;
 
   const FolderLookup& m_folders;
   HMODULE m_resourceModule;

@@ -35,14 +35,14 @@ TEST_F(Provisioning, WritesTheScriptOpensItAndShowsTheProgramInfo) {
   EXPECT_EQ(app.AppDataDir, *GetSpecialFolder(26) + "\\");
   EXPECT_EQ(app.LocalAppDataDir, *GetSpecialFolder(28) + "\\");
   EXPECT_EQ(ReadFileBytes(scriptPath), expectedFile);
-  EXPECT_EQ(app.lblCategory, "검색도우미");
-  EXPECT_EQ(app.lblName, "lumenseek");
+  EXPECT_EQ(app.lblCategory.Text(), "검색도우미");
+  EXPECT_EQ(app.lblName.Text(), "lumenseek");
   ASSERT_NE(app.ScriptReader(), nullptr);
 
   app.FormClose();
   EXPECT_FALSE(FileExists(scriptPath));
   EXPECT_EQ(app.ScriptReader(), nullptr);
-  EXPECT_EQ(app.lblName, "lumenseek");  // closing leaves the labels alone
+  EXPECT_EQ(app.lblName.Text(), "lumenseek");  // closing leaves the labels alone
 }
 
 TEST_F(Provisioning, StaleCopyIsReplaced) {
@@ -50,7 +50,7 @@ TEST_F(Provisioning, StaleCopyIsReplaced) {
   TfRemoveApp app(folders);
   app.FormCreate();
   EXPECT_EQ(ReadFileBytes(scriptPath), expectedFile);
-  EXPECT_EQ(app.lblName, "lumenseek");
+  EXPECT_EQ(app.lblName.Text(), "lumenseek");
   app.FormClose();
 }
 
@@ -87,8 +87,8 @@ TEST_F(Provisioning, MissingResourceRaisesAndLeavesTheDesignCaptions) {
     EXPECT_STREQ(error.what(), "Resource NoSuchScript not found");
   }
   EXPECT_EQ(app.TempDir, temp.Path() + "\\");  // the folders come first
-  EXPECT_EQ(app.lblCategory, design::kCategoryCaption);
-  EXPECT_EQ(app.lblName, design::kNameCaption);
+  EXPECT_EQ(app.lblCategory.Text(), design::kCategoryCaption);
+  EXPECT_EQ(app.lblName.Text(), design::kNameCaption);
   EXPECT_EQ(app.ScriptReader(), nullptr);
   EXPECT_FALSE(FileExists(scriptPath));
   EXPECT_NO_THROW(app.FormClose());
@@ -107,7 +107,7 @@ TEST_F(Provisioning, UncreatableFileRaisesWithThePathAndTheSystemText) {
     EXPECT_GT(message.size(), prefix.size()) << "no system text";
   }
   EXPECT_EQ(app.ScriptReader(), nullptr);
-  EXPECT_EQ(app.lblName, design::kNameCaption);
+  EXPECT_EQ(app.lblName.Text(), design::kNameCaption);
   app.FormClose();
   EXPECT_NE(GetFileAttributesA(scriptPath.c_str()), INVALID_FILE_ATTRIBUTES);  // folder untouched
 }
@@ -139,8 +139,8 @@ TEST_F(Provisioning, ExtractionTurnsEveryLineBreakIntoCrLf) {
   TfRemoveApp app(folders, GetModuleHandleA(nullptr), "MixedBreaks");
   app.FormCreate();
   EXPECT_EQ(ReadFileBytes(scriptPath), "[APPTYPE]\r\ncategory=c\r\ntitle=t\r\n\r\n");
-  EXPECT_EQ(app.lblCategory, "c");
-  EXPECT_EQ(app.lblName, "t");
+  EXPECT_EQ(app.lblCategory.Text(), "c");
+  EXPECT_EQ(app.lblName.Text(), "t");
   app.FormClose();
 }
 

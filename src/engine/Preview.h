@@ -1,0 +1,59 @@
+// What a run with the Start button's switches would touch on this machine
+// now, found by the same walks the run makes, without changing anything.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/PathMacros.h"
+#include "script/ScriptIni.h"
+
+namespace tidemark {
+
+struct ProcessPreview {
+  std::string imageName;
+  int running = 0;  // instances now; one run ends the first of them
+};
+
+struct RunValuePreview {
+  std::string valueName;
+  bool currentUser = false;
+  bool localMachine = false;
+};
+
+struct KeyPreview {
+  std::string root;  // "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE"
+  std::string path;  // below the root
+  bool exists = false;
+  bool refused = false;  // names the key it is resolved from: never deleted
+  int subkeys = 0;       // in the whole tree below the key
+  int values = 0;        // in the key and the whole tree below it
+};
+
+struct FilePreview {
+  std::string path;
+  bool readOnly = false;  // stays: the deletion fails on a read-only file
+};
+
+struct FolderPreview {
+  std::string path;
+  bool exists = false;
+  bool wouldBeEmpty = false;  // and so would be removed
+};
+
+struct PreviewReport {
+  std::vector<ProcessPreview> processes;
+  std::vector<RunValuePreview> runValues;
+  std::vector<KeyPreview> uninstallEntries;
+  std::vector<KeyPreview> registryKeys;
+  std::vector<FilePreview> files;
+  std::vector<FolderPreview> folders;
+  std::vector<std::string> skipped;  // values whose folder macros could not be resolved
+};
+
+PreviewReport BuildPreview(const ScriptIni& script, const FolderLookup& folders);
+
+// A readable report, one line a thing, in the run's slot order.
+std::string FormatPreview(const PreviewReport& report);
+
+}  // namespace tidemark

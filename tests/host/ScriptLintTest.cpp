@@ -1,0 +1,324 @@
+// The checker for removal scripts: one small script per kind of finding, with
+// its exact line and severity; the embedded script checks clean; and a seeded
+// run over random scripts, in which the checker never crashes and hands on
+// exactly what the program's walk hands on.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "engine/SectionWalk.h"
+#include "lint/ScriptLint.h"
+#include "script/ScriptLines.h"
+#include "support/FakeFolders.h"
+#include "support/TestFiles.h"
+
+namespace tidemark::lint {
+namespace {
+
+struct Expected {
+  std::size_t line;
+  Severity severity;
+  std::string part;  // a key part of the message
+};
+
+std::string Script(const std::vector<std::string>& lines) { return JoinLinesWithCrLf(lines); }
+
+// Text with zero bytes in it, which a plain literal would end at.
+template <std::size_t Size>
+std::string Bytes(const char (&text)[Size]) {
+  return std::string(text, Size - 1);
+}
+
+std::string Dump(const std::vector<Finding>& findings) {
+  std::ostringstream text;
+  for (const Finding& finding : findings) text << FormatFinding("s.ini", finding) << "\n";
+  return text.str();
+}
+
+void ExpectFindings(const std::string& text, const std::vector<Expected>& expected) {
+  const std::vector<Finding> findings = LintScript(text).findings;
+  ASSERT_EQ(findings.size(), expected.size()) << Dump(findings);
+  for (std::size_t index = 0; index < expected.size(); ++index) {
+    EXPECT_EQ(findings[index].line, expected[index].line) << Dump(findings);
+    EXPECT_EQ(findings[index].severity, expected[index].severity) << Dump(findings);
+    EXPECT_NE(findings[index].message.find(expected[index].part), std::string::npos) << Dump(findings);
+  }
+}
+
+void ExpectClean(const std::string& text) { ExpectFindings(text, {}); }
+
+constexpr Severity E = Severity::Error;
+constexpr Severity W = Severity::Warning;
+constexpr Severity N = Severity::Note;
+
+// --- The file's bytes ---------------------------------------------------------
+
+TEST(ScriptLintBytes, InvalidCodePage949IsAnError) {
+  // "검" in UTF-8: a valid lead and trail pair, then a lone 0x80.
+  ExpectFindings(Script({"[APPTYPE]", "title=ok", "category=\xEA\xB2\x80"}),
+                 {{3, E, "column 12 (0x80)"}});
+  ExpectFindings(Script({"[PROCESS]", "a=\xFF.exe"}), {{2, E, "not valid code page 949"}});
+  ExpectClean(Script({"[APPTYPE]", "category=검색도우미"}));
+}
+
+TEST(ScriptLintBytes, ByteOrderMarksAreErrors) {
+  ExpectFindings("\xEF\xBB\xBF[APPTYPE]\r\n[PROCESS]\r\na=b.exe", {{1, E, "UTF-8 byte-order mark"}});
+  ExpectFindings(Bytes("\xFF\xFE[\0A\0]\0"), {{1, E, "UTF-16 byte-order mark"}});
+}
+
+TEST(ScriptLintBytes, ZeroByteThatHidesTextIsAWarning) {
+  ExpectFindings(Bytes("[PROCESS]\r\na=b.exe\0\r\nc=d.exe"), {{2, W, "zero byte at column 8"}});
+  ExpectClean(Bytes("[PROCESS]\r\na=b.exe\r\n\0\0"));
+}
+
+// --- Listing and value lengths ------------------------------------------------
+
+TEST(ScriptLintListing, NameCutByTheListingIsAnError) {
+  // 163 names of 99 bytes fill 16300 bytes; the 164th is cut to 82 bytes.
+  std::vector<std::string> lines{"[PROCESS]"};
+  for (int index = 0; index < 165; ++index) {
+    std::string name = "n" + std::to_string(1000 + index);
+    name.resize(99, 'x');
+    lines.push_back(name + "=p.exe");
+  }
+  ExpectFindings(Script(lines), {{165, E, "cut to its first 82 of 99 bytes"}});
+  EXPECT_NE(LintScript(Script(lines)).findings[0].message.find("1 entry after it (lines 166 to 166) is lost"),
+            std::string::npos);
+}
+
+TEST(ScriptLintListing, NamesBeyondTheListingAreLost) {
+  // One name of 16381 bytes leaves room for nothing but the two final zeros.
+  const std::string text = Script({"[PROCESS]", std::string(16381, 'n') + "=a.exe", "b=b.exe", "c=c.exe"});
+  ExpectFindings(text, {{3, E, "the names from 'b' to 'c' (lines 3 to 4) are lost"}});
+}
+
+TEST(ScriptLintListing, NamelessEntryEndsTheListing) {
+  ExpectFindings(Script({"[PROCESS]", "a=a.exe", "=b.exe", "c=c.exe"}),
+                 {{3, W, "it and the 1 entry after it are never read"}});
+  // After an end marker it is one more entry that is never read, not a finding of its own.
+  ExpectFindings(Script({"[PROCESS]", "a=a.exe", "b=", "=x"}), {{4, W, "end marker 'b=' at line 3"}});
+}
+
+TEST(ScriptLintListing, ValueLongerThan2047BytesIsAnError) {
+  ExpectFindings(Script({"[APPTYPE]", "title=" + std::string(2048, 't')}), {{2, E, "2048 bytes long"}});
+  ExpectClean(Script({"[APPTYPE]", "title=" + std::string(2047, 't')}));
+}
+
+// --- The walk -----------------------------------------------------------------
+
+TEST(ScriptLintWalk, RepeatedNameSaysWhichValueIsHandledTwiceAndWhichNever) {
+  ExpectFindings(Script({"[PROCESS]", "item1=a.exe", "item2=b.exe", "ITEM1=c.exe"}),
+                 {{4, E, "repeats 'item1' of line 2: the walk handles that entry's value 'a.exe' again and never "
+                         "this one, 'c.exe'"}});
+  ExpectFindings(Script({"[PATH]", "x=C:\\a", "X="}), {{3, E, "this end marker does not end the walk"}});
+}
+
+TEST(ScriptLintWalk, EntriesAfterAnEndMarkerAreAWarning) {
+  ExpectFindings(Script({"[FILE]", "item1=C:\\a\\*.*", "item2=", "item3=", "item4=C:\\b\\*.*", "item5=C:\\c\\*.*"}),
+                 {{5, W, "end marker 'item2=' at line 3 ends the walk of [FILE], so this entry and 1 more"}});
+  // A marker that ends the section, or is followed only by markers, is meant.
+  ExpectClean(Script({"[FILE]", "item1=C:\\a\\*.*", "item2="}));
+  ExpectClean(Script({"[SERVICE]", "item1=", "item2="}));
+}
+
+TEST(ScriptLintWalk, RepeatedSectionIsAWarning) {
+  ExpectFindings(Script({"[PROCESS]", "a=a.exe", "[Process]", "b=b.exe"}),
+                 {{3, W, "repeats [PROCESS] of line 1: only the first is read, so its 1 entry is never read"}});
+}
+
+// --- Values of the steps ------------------------------------------------------
+
+TEST(ScriptLintValues, ProcessNameWithAFolderIsAnError) {
+  ExpectFindings(Script({"[PROCESS]", "a=C:\\x\\a.exe", "b=x/b.exe", "c=c:d.exe", "d=d.exe"}),
+                 {{2, E, "'C:\\x\\a.exe' holds a folder"}, {3, E, "'x/b.exe'"}, {4, E, "'c:d.exe'"}});
+}
+
+TEST(ScriptLintValues, KeyPathMadeOfBackslashesIsAnError) {
+  ExpectFindings(Script({"[UNINSTALL]", "a=\\", "b=\\lumenseek", "[HKEY_LOCAL_MACHINE]", "SOFTWARE=\\\\"}),
+                 {{2, E, "key path '\\' in [UNINSTALL] is empty"}, {5, E, "[HKEY_LOCAL_MACHINE]"}});
+}
+
+TEST(ScriptLintValues, UnknownMacroTokensAreWarnings) {
+  ExpectFindings(Script({"[FILE]", "a=%temp%\\*.*", "b=C:\\%ProgramFiles%\\x\\*.*", "c=%TEMP%\\*.tmp"}),
+                 {{2, W, "'%temp%' is not one of the thirteen folder macros (they are matched exactly, in upper "
+                         "case: '%TEMP%')"},
+                  {3, W, "'%ProgramFiles%' is not one of the thirteen"}});
+  ExpectFindings(Script({"[STARTRUN]", "x=%PROGRAM_FILES%\\x.exe %appdata%"}), {{2, W, "'%appdata%'"}});
+}
+
+TEST(ScriptLintValues, MacroInASectionWithoutExpansionIsAWarning) {
+  ExpectFindings(Script({"[UNINSTALL]", "a=%TEMP%"}), {{2, W, "'%TEMP%' is not expanded in [UNINSTALL]"}});
+  // Recovery data is written as it is; "%...%" there is data.
+  ExpectFindings(Script({"[REGISTRY_RECOVERY]", "a=HKEY_CURRENT_USER|=|Software\\V|=|Path|=|%TEMP%\\x"}),
+                 {{1, N, "read only by a removal step"}});
+}
+
+TEST(ScriptLintValues, PathThatIsNeitherFullNorMacroIsAWarning) {
+  ExpectFindings(Script({"[FILE]", "a=lumenseek\\*.*", "b=*.tmp", "[PATH]", "c=sub\\dir", "[BHO]", "d=x.dll"}),
+                 {{2, W, "'lumenseek\\*.*' is neither a full path"},
+                  {3, W, "'*.tmp' is neither a full path"},
+                  {5, W, "the program removes nothing"},
+                  {6, N, "[BHO] is read only by a removal step that the Start button leaves off"},
+                  {7, W, "wherever Windows looks for modules"}});
+  ExpectClean(Script({"[FILE]", "a=C:\\x\\*.*", "b=\\\\server\\share\\*.*", "c=%WINDOWS%\\x.tmp"}));
+}
+
+TEST(ScriptLintValues, FileValueWithoutAMaskIsAWarning) {
+  ExpectFindings(Script({"[FILE]", "a=%PROGRAM_FILES%\\lumenseek\\", "b=%PROGRAM_FILES%\\lumenseek", "c=%TEMP%",
+                         "d=C:\\one.txt"}),
+                 {{2, W, "ends in '\\': it has no file mask"},
+                  {3, W, "its last part 'lumenseek' has neither a wildcard nor an extension"},
+                  {4, W, "its last part '%TEMP%'"}});
+}
+
+TEST(ScriptLintValues, RegistryNameNotShortenedIsAWarning) {
+  ExpectFindings(Script({"[HKEY_CURRENT_USER]", "SOFTWARE\\Vendor\\Sub=Vendor", "SOFTWARE\\Lumen=lumen"}),
+                 {{2, W, "'SOFTWARE\\Vendor\\Sub' holds the value 'Vendor' but not exactly as its last path "
+                         "component"},
+                  {3, W, "'SOFTWARE\\Lumen' holds the value 'lumen'"}});
+  ExpectClean(Script({"[HKEY_CURRENT_USER]", "SOFTWARE\\Vendor=Vendor", "SOFTWARE=lumenseek", "Other=Other"}));
+}
+
+TEST(ScriptLintValues, RecoveryRecordsThatDoNotWriteWhatTheySayAreWarnings) {
+  ExpectFindings(Script({"[REGISTRY_RECOVERY]", "a=one", "b=HKEY_CURRENT_USER|=|Software\\V|=|Mode",
+                         "c=hkey_local_machine|=|Software\\V", "d=HKEY_CLASSES_ROOT|=|k|=|v|=|d|=|e",
+                         "e=HKEY_LOCAL_MACHINE|=|Software\\V", "f=HKEY_CURRENT_USER|=|Software\\V|=|",
+                         "g=HKEY_CURRENT_USER|=|Software\\V|=|Mode|=|1"}),
+                 {{1, N, "[REGISTRY_RECOVERY] is read only by a removal step"},
+                  {2, W, "has one field; it is skipped"},
+                  {3, W, "three fields: the value 'Mode' is written with empty data"},
+                  {4, W, "recovery root 'hkey_local_machine' is not"},
+                  {5, W, "5 fields; everything after the fourth is ignored"}});
+}
+
+TEST(ScriptLintValues, ParentFolderBeforeItsSubfolderIsAWarning) {
+  ExpectFindings(Script({"[PATH]", "a=%PROGRAM_FILES%\\lumenseek", "b=%PROGRAM_FILES%\\LUMENSEEK\\bin\\"}),
+                 {{2, W, "is listed before its subfolder '%PROGRAM_FILES%\\LUMENSEEK\\bin\\' (line 3)"}});
+  ExpectClean(Script({"[PATH]", "b=%PROGRAM_FILES%\\lumenseek\\bin", "a=%PROGRAM_FILES%\\lumenseek"}));
+  // Different macros are different folders, and a longer name is no subfolder.
+  ExpectClean(Script({"[PATH]", "a=%PROGRAM_FILES%\\x", "b=%PROGRAM_FILESX86%\\x\\y", "c=%PROGRAM_FILES%\\xy"}));
+}
+
+// --- Notes --------------------------------------------------------------------
+
+TEST(ScriptLintNotes, SectionsAndLinesThatAreNeverReadAreNotes) {
+  ExpectFindings(Script({"before=x", "[APPTYPE]", "; a comment", "[OTHER", "title=t", "[Extra]", "k=v",
+                         "[REGISTRY_NAME]", "n=v"}),
+                 {{1, N, "entry before the first section line"},
+                  {3, N, "neither a section line nor a Name=Value entry"},
+                  {4, N, "without a closing ']'"},
+                  {6, N, "section [Extra] is not one the program reads"},
+                  {8, N, "[REGISTRY_NAME] is read by no removal step"}});
+}
+
+// --- The whole report ---------------------------------------------------------
+
+TEST(ScriptLintReport, FindingsAreSortedByLineAndFormattedLikeACompiler) {
+  const LintResult result = LintScript(Script({"[PROCESS]", "a=x\\a.exe", "A=b.exe", "[OTHER]", "; c"}));
+  ASSERT_EQ(result.findings.size(), 4u) << Dump(result.findings);
+  EXPECT_EQ(FormatFinding("s.ini", result.findings[0]).rfind("s.ini:2: error: process name 'x\\a.exe'", 0), 0u);
+  EXPECT_EQ(FormatFinding("s.ini", result.findings[3]),
+            "s.ini:5: note: line is neither a section line nor a Name=Value entry and is ignored");
+  for (std::size_t index = 1; index < result.findings.size(); ++index) {
+    EXPECT_LE(result.findings[index - 1].line, result.findings[index].line);
+  }
+  EXPECT_TRUE(HasError(result.findings));
+  EXPECT_FALSE(HasError(LintScript(Script({"[OTHER]"})).findings));
+}
+
+TEST(ScriptLintReport, LongScriptTextIsQuotedCutOnACharacterBoundary) {
+  // 79 ASCII bytes and then a two-byte character that would straddle byte 80.
+  const std::string quoted = Quote(std::string(79, 'a') + "검" + std::string(10, 'b'));
+  EXPECT_EQ(quoted, "'" + std::string(79, 'a') + "...'");
+  EXPECT_EQ(Quote("검색"), "'검색'");
+}
+
+TEST(ScriptLintReport, EmbeddedScriptIsCleanAndHandsOnWhatARunHandles) {
+  const LintResult result = LintScript(testing::DefaultScriptBytes());
+  EXPECT_EQ(result.findings.size(), 0u) << Dump(result.findings);
+  std::map<std::string, std::size_t> handled;
+  for (const WalkedSection& walk : result.walks) handled[std::string(walk.section)] = walk.handled.size();
+  EXPECT_EQ(handled, (std::map<std::string, std::size_t>{{"PROCESS", 2}, {"SERVICE", 0}, {"BHO", 0},
+                                                        {"STARTRUN", 2}, {"UNINSTALL", 1},
+                                                        {"HKEY_CURRENT_USER", 1}, {"HKEY_LOCAL_MACHINE", 1},
+                                                        {"FILE", 1}, {"PATH", 1}, {"REGISTRY_RECOVERY", 0}}));
+}
+
+// --- Random scripts -----------------------------------------------------------
+
+std::string RandomScript(std::mt19937& random) {
+  static const char* const kPieces[] = {
+      "[", "]", "=", "\"", " ", "\r\n", "\n", "\r\n[FILE]\r\n", "\r\n[PATH]\r\n", "\r\n[PROCESS]\r\n",
+      "\r\n[HKEY_CURRENT_USER]\r\n", "\r\n[REGISTRY_RECOVERY]\r\n", "\r\n[Other]\r\n", "item1", "ITEM1", "item2",
+      "%PROGRAM_FILES%", "%TEMP%", "%temp%", "%X%", "%", "\xB0\xCB", "\xB0", "\x80", "\xEF\xBB\xBF", "|=|",
+      "HKEY_CURRENT_USER", "\\", "/", ":", "C:\\", "*.*", "x", "", /* a zero byte */
+  };
+  constexpr std::size_t kZero = std::size(kPieces) - 1;
+  std::string text;
+  const int pieces = std::uniform_int_distribution<int>(0, 300)(random);
+  for (int i = 0; i < pieces; ++i) {
+    const std::size_t pick = std::uniform_int_distribution<std::size_t>(0, std::size(kPieces) + 1)(random);
+    if (pick == std::size(kPieces)) {
+      text.append(std::uniform_int_distribution<std::size_t>(0, 3000)(random), 'L');
+    } else if (pick == std::size(kPieces) + 1) {
+      // Rarely a section long enough to overflow the name listing.
+      if (std::uniform_int_distribution<int>(0, 40)(random) != 0) continue;
+      text += "\r\n[FILE]\r\n";
+      for (int entry = 0; entry < 200; ++entry) text += "n" + std::to_string(entry) + std::string(95, 'n') + "=C:\\a\r\n";
+    } else if (pick == kZero) {
+      if (std::uniform_int_distribution<int>(0, 20)(random) == 0) text.push_back('\0');
+    } else {
+      text += kPieces[pick];
+    }
+  }
+  return text;
+}
+
+TEST(ScriptLintRandom, NeverCrashesAndHandsOnWhatTheWalkHandsOn) {
+  std::mt19937 random(20261208);
+  const testing::FakeFolders folders;
+  std::map<Severity, int> seen;
+  for (int round = 0; round < 600; ++round) {
+    const std::string text = RandomScript(random);
+    const LintResult result = LintScript(text);
+    const ScriptIni script(text);
+    const std::size_t lineCount = SplitScriptLines(text).size();
+
+    for (std::size_t index = 0; index < result.findings.size(); ++index) {
+      const Finding& finding = result.findings[index];
+      ASSERT_GE(finding.line, 1u) << finding.message;
+      // A zero byte right after the last line break stands on a line of its own.
+      ASSERT_LE(finding.line, lineCount + 1) << finding.message;
+      ASSERT_FALSE(finding.message.empty());
+      ++seen[finding.severity];
+      if (index > 0) {
+        ASSERT_LE(result.findings[index - 1].line, finding.line);
+      }
+    }
+
+    ASSERT_EQ(result.walks.size(), 10u);
+    for (const WalkedSection& walk : result.walks) {
+      const WalkResult walked = WalkSection(script, walk.section, folders,
+                                            [](const std::string&, const std::string&) { return WalkControl::Continue; });
+      ASSERT_EQ(walk.handled.size(), static_cast<std::size_t>(walked.handled)) << walk.section;
+      std::size_t previousLine = walk.line;
+      for (const HandledEntry& entry : walk.handled) {
+        // Each handed-on entry stands on its own line, in file order, below
+        // its section line, with the value that the program's lookup yields.
+        ASSERT_GT(entry.line, previousLine);
+        previousLine = entry.line;
+        ASSERT_EQ(entry.value, script.LookupValue(walk.section, entry.name));
+        ASSERT_FALSE(entry.value.empty());
+      }
+    }
+  }
+  // The generator must reach every kind of severity, or it proves little.
+  EXPECT_GT(seen[Severity::Error], 0);
+  EXPECT_GT(seen[Severity::Warning], 0);
+  EXPECT_GT(seen[Severity::Note], 0);
+}
+
+}  // namespace
+}  // namespace tidemark::lint

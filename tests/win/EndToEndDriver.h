@@ -1,0 +1,156 @@
+// Drives the real Tidemark.exe from outside, as a user would: starts it,
+// finds its windows by class, reads texts, presses buttons and keys by
+// messages, and waits (with a bound) for what should follow.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "system/UniqueHandle.h"
+
+namespace tidemark::testing {
+
+// Polls the condition until it holds or the bound passes; true when it held.
+inline bool WaitUntil(const std::function<bool()>& condition, DWORD boundMs = 60000) {
+  const ULONGLONG end = GetTickCount64() + boundMs;
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(20);
+  }
+}
+
+// The program as built by this build, as a Windows path (the build passes
+// a Unix path; Wine's drive Z: is the Unix root).
+inline std::string TidemarkProgram() {
+  std::string path = TIDEMARK_EXE;
+  if (!path.empty() && path.front() == '/') {
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    path = "Z:" + path;
+  }
+  return path;
+}
+
+class TidemarkProcess {
+ public:
+  // Starts the program with the given parameters; it inherits this
+  // process's environment, so TMP and TEMP choose its temporary folder.
+  explicit TidemarkProcess(const std::string& parameters = "") {
+    const std::string program = TidemarkProgram();
+    std::string commandLine = "\"" + program + "\"" + (parameters.empty() ? "" : " " + parameters);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &started)) {
+      CloseHandle(started.hThread);
+      m_process.reset(started.hProcess);
+      m_id = started.dwProcessId;
+    }
+  }
+  ~TidemarkProcess() {
+    if (m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT) {
+      TerminateProcess(m_process.get(), 99);
+      WaitForSingleObject(m_process.get(), 10000);
+    }
+  }
+  TidemarkProcess(const TidemarkProcess&) = delete;
+  TidemarkProcess& operator=(const TidemarkProcess&) = delete;
+
+  bool Started() const { return static_cast<bool>(m_process); }
+  DWORD Id() const { return m_id; }
+
+  // The exit code once the process has ended within the bound, else -1.
+  long WaitForExit(DWORD boundMs = 60000) const {
+    if (!m_process || WaitForSingleObject(m_process.get(), boundMs) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(m_process.get(), &code);
+    return static_cast<long>(code);
+  }
+
+  // The process's top-level windows of the class (visible ones only, if asked).
+  std::vector<HWND> Windows(const char* className, bool visibleOnly) const {
+    Search search{m_id, className, visibleOnly, {}};
+    EnumWindows(&TidemarkProcess::Collect, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+  HWND WaitForWindow(const char* className, bool visibleOnly = true, DWORD boundMs = 60000) const {
+    HWND window = nullptr;
+    WaitUntil(
+        [&] {
+          const std::vector<HWND> found = Windows(className, visibleOnly);
+          window = found.empty() ? nullptr : found.front();
+          return window != nullptr;
+        },
+        boundMs);
+    return window;
+  }
+
+ private:
+  struct Search {
+    DWORD process;
+    const char* className;
+    bool visibleOnly;
+    std::vector<HWND> found;
+  };
+  static BOOL CALLBACK Collect(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<Search*>(context);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (process == search->process && lstrcmpA(className, search->className) == 0 &&
+        (!search->visibleOnly || IsWindowVisible(window))) {
+      search->found.push_back(window);
+    }
+    return TRUE;
+  }
+
+  UniqueHandle m_process;
+  DWORD m_id = 0;
+};
+
+// A window's text, read across processes (WM_GETTEXT is marshalled).
+inline std::string TextOf(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 10000, &length)) return {};
+  std::string text(length + 1, '\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 10000,
+                      &copied);
+  text.resize(copied);
+  return text;
+}
+
+// The control with the id, searched through the whole tree of the window.
+inline HWND ControlOf(HWND window, int id) {
+  struct Find {
+    int id;
+    HWND found;
+  } find{id, nullptr};
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM context) -> BOOL {
+        auto* f = reinterpret_cast<Find*>(context);
+        if (GetDlgCtrlID(child) != f->id) return TRUE;
+        f->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
+// A click on a button as the button reports it to its window.
+inline void Click(HWND window, int id) {
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(ControlOf(window, id)));
+}
+
+inline void PostKey(HWND target, WORD key) {
+  PostMessageA(target, WM_KEYDOWN, key, 1);
+  PostMessageA(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+}
+
+}  // namespace tidemark::testing

@@ -1,0 +1,482 @@
+// The real Tidemark.exe against a simulated lumenseek installation, driven
+// from outside through its windows as a user would drive it.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/StatusLines.h"
+#include "system/UniqueHandle.h"
+#include "ui/ControlIds.h"
+#include "ui/DesignTexts.h"
+#include "ui/MemoText.h"
+#include "win/EndToEndDriver.h"
+#include "win/TestFolders.h"
+
+namespace tidemark {
+namespace {
+
+using testing::ControlOf;
+using testing::FileExists;
+using testing::RemoveTree;
+using testing::ScratchFolder;
+using testing::TempFolderRedirect;
+using testing::TextOf;
+using testing::TidemarkProcess;
+using testing::WaitUntil;
+
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr char kArpCacheKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache";
+constexpr char kDecoy[] = "lumenseek-e2e-decoy";
+
+bool KeyExists(HKEY root, const std::string& path) {
+  UniqueHKey key;
+  return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+bool ValueExists(HKEY root, const std::string& path, const std::string& name) {
+  return RegGetValueA(root, path.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+void MakeKey(HKEY root, const std::string& path) {
+  UniqueHKey key;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+            ERROR_SUCCESS)
+      << path;
+  const char data[] = "e2e";
+  RegSetValueExA(key.get(), "Marker", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof data);
+}
+
+void SetRunValue(HKEY root, const std::string& name, const std::string& data) {
+  UniqueHKey key;
+  ASSERT_EQ(RegCreateKeyExA(root, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                           static_cast<DWORD>(data.size() + 1)),
+            ERROR_SUCCESS);
+}
+
+void DeleteRunValue(HKEY root, const std::string& name) {
+  UniqueHKey key;
+  if (RegOpenKeyExA(root, kRunKey, 0, KEY_ALL_ACCESS, key.put()) == ERROR_SUCCESS) {
+    RegDeleteValueA(key.get(), name.c_str());
+  }
+}
+
+std::string ProgramFiles() {
+  char folder[MAX_PATH] = {};
+  SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PROGRAM_FILES, FALSE);
+  return folder;
+}
+
+void WriteFileWithAttributes(const std::string& path, DWORD attributes) {
+  testing::WriteFileBytes(path, "e2e " + path);
+  SetFileAttributesA(path.c_str(), attributes);
+}
+
+// A running copy of the sleeper fixture under another image name.
+class RunningProgram {
+ public:
+  explicit RunningProgram(const std::string& path) {
+    CopyFileA((testing::TestProgramFolder() + "\\tidemark_test_sleeper.exe").c_str(), path.c_str(), FALSE);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    std::string commandLine = "\"" + path + "\"";
+    if (CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &started)) {
+      CloseHandle(started.hThread);
+      m_process.reset(started.hProcess);
+    }
+  }
+  ~RunningProgram() {
+    if (Running()) TerminateProcess(m_process.get(), 1);
+    if (m_process) WaitForSingleObject(m_process.get(), 10000);
+  }
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+  bool Running() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
+
+ private:
+  UniqueHandle m_process;
+};
+
+// What the embedded script names, seeded under both roots, with a decoy
+// beside each target; all of it is removed again when the object goes.
+class LumenseekInstallation {
+ public:
+  LumenseekInstallation() {
+    RemoveEverything();
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA(neighbour.c_str(), nullptr);
+    WriteFileWithAttributes(folder + "\\readme.txt", FILE_ATTRIBUTE_NORMAL);
+    WriteFileWithAttributes(folder + "\\hidden.dat", FILE_ATTRIBUTE_HIDDEN);
+    WriteFileWithAttributes(folder + "\\system.dat", FILE_ATTRIBUTE_SYSTEM);
+    WriteFileWithAttributes(neighbour + "\\keep.txt", FILE_ATTRIBUTE_NORMAL);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      SetRunValue(root, "lumenseekagent", folder + "\\lumenseekagent.exe");
+      SetRunValue(root, "lumenseek", folder + "\\lumenseek.exe");
+      SetRunValue(root, kDecoy, neighbour + "\\keep.exe");
+      MakeKey(root, std::string(kUninstallKey) + "\\lumenseek\\Nested\\Deeper");
+      MakeKey(root, std::string(kUninstallKey) + "\\" + kDecoy);
+    }
+    MakeKey(HKEY_CURRENT_USER, "SOFTWARE\\lumenseek\\Settings\\Deeper");
+    MakeKey(HKEY_CURRENT_USER, std::string("SOFTWARE\\") + kDecoy);
+    MakeKey(HKEY_LOCAL_MACHINE, std::string(kArpCacheKey) + "\\lumenseek\\Nested");
+    MakeKey(HKEY_LOCAL_MACHINE, std::string(kArpCacheKey) + "\\" + kDecoy);
+    agent = std::make_unique<RunningProgram>(folder + "\\lumenseekagent.exe");
+    main = std::make_unique<RunningProgram>(folder + "\\lumenseek.exe");
+    decoyProcess = std::make_unique<RunningProgram>(neighbour + "\\" + kDecoy + ".exe");
+  }
+  ~LumenseekInstallation() {
+    agent.reset();
+    main.reset();
+    decoyProcess.reset();
+    RemoveEverything();
+  }
+  LumenseekInstallation(const LumenseekInstallation&) = delete;
+  LumenseekInstallation& operator=(const LumenseekInstallation&) = delete;
+
+  // Every named item, present or not.
+  std::vector<std::string> TargetsPresent() const {
+    std::vector<std::string> present;
+    if (agent->Running()) present.push_back("process lumenseekagent.exe");
+    if (main->Running()) present.push_back("process lumenseek.exe");
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      const std::string rootName = root == HKEY_CURRENT_USER ? "HKCU\\" : "HKLM\\";
+      for (const char* name : {"lumenseekagent", "lumenseek"}) {
+        if (ValueExists(root, kRunKey, name)) present.push_back(rootName + "Run " + name);
+      }
+      if (KeyExists(root, std::string(kUninstallKey) + "\\lumenseek")) present.push_back(rootName + "Uninstall");
+    }
+    if (KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\lumenseek")) present.push_back("HKCU\\SOFTWARE\\lumenseek");
+    if (KeyExists(HKEY_LOCAL_MACHINE, std::string(kArpCacheKey) + "\\lumenseek")) present.push_back("ARPCache");
+    if (GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES) present.push_back(folder);
+    return present;
+  }
+
+  // Every decoy that is missing.
+  std::vector<std::string> DecoysMissing() const {
+    std::vector<std::string> missing;
+    if (!decoyProcess->Running()) missing.push_back("process");
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      if (!ValueExists(root, kRunKey, kDecoy)) missing.push_back("Run value");
+      if (!KeyExists(root, std::string(kUninstallKey) + "\\" + kDecoy)) missing.push_back("Uninstall key");
+    }
+    if (!KeyExists(HKEY_CURRENT_USER, std::string("SOFTWARE\\") + kDecoy)) missing.push_back("HKCU key");
+    if (!KeyExists(HKEY_LOCAL_MACHINE, std::string(kArpCacheKey) + "\\" + kDecoy)) missing.push_back("ARPCache key");
+    if (!FileExists(neighbour + "\\keep.txt")) missing.push_back("neighbouring file");
+    return missing;
+  }
+
+  const std::string folder = ProgramFiles() + "\\lumenseek";
+  const std::string neighbour = ProgramFiles() + "\\lumenseek-e2e-neighbour";
+
+ private:
+  void RemoveEverything() {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      for (const char* name : {"lumenseekagent", "lumenseek", kDecoy}) DeleteRunValue(root, name);
+      RegDeleteTreeA(root, (std::string(kUninstallKey) + "\\lumenseek").c_str());
+      RegDeleteTreeA(root, (std::string(kUninstallKey) + "\\" + kDecoy).c_str());
+    }
+    RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\lumenseek");
+    RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("SOFTWARE\\") + kDecoy).c_str());
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kArpCacheKey) + "\\lumenseek").c_str());
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kArpCacheKey) + "\\" + kDecoy).c_str());
+    RemoveTree(folder);
+    RemoveTree(neighbour);
+  }
+
+  std::unique_ptr<RunningProgram> agent;
+  std::unique_ptr<RunningProgram> main;
+  std::unique_ptr<RunningProgram> decoyProcess;
+};
+
+const std::vector<std::string> kFullRun = {
+    status::kRunStarted,           status::kKillProcesses,       status::kRemoveStartupEntries,
+    status::kRemoveUninstallEntries, status::kRemoveRegistryKeys, status::kRemoveFiles,
+    status::kRunCompleted};
+
+// One started program with its own temporary folder.
+class EndToEnd : public ::testing::Test {
+ protected:
+  void StartProgram(const std::string& parameters = "") {
+    program = std::make_unique<TidemarkProcess>(parameters);
+    ASSERT_TRUE(program->Started()) << testing::TidemarkProgram();
+  }
+  void FindMainWindow() {
+    mainWindow = program->WaitForWindow(design::kMainWindowClass);
+    ASSERT_NE(mainWindow, nullptr) << "no main window";
+    memo = ControlOf(mainWindow, ids::kMmStatus);
+    ASSERT_NE(memo, nullptr);
+  }
+  std::vector<std::string> MemoLines() const { return tidemark::MemoLines(TextOf(memo)); }
+  bool MemoEndsWith(const std::string& line) const {
+    const std::vector<std::string> lines = MemoLines();
+    return !lines.empty() && lines.back() == line;
+  }
+  bool MemoHolds(const std::string& line) const {
+    const std::vector<std::string> lines = MemoLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  // Exit, then the process ends with code 0 and leaves no script behind.
+  void ExitAndCheckCleanUp() {
+    testing::Click(mainWindow, ids::kBtnClose);
+    EXPECT_EQ(program->WaitForExit(), 0);
+    EXPECT_FALSE(FileExists(scriptPath));
+  }
+
+  ScratchFolder temp;
+  TempFolderRedirect redirect{temp.Path()};
+  std::string scriptPath = temp / "win.dat";
+  std::unique_ptr<TidemarkProcess> program;
+  HWND mainWindow = nullptr;
+  HWND memo = nullptr;
+};
+
+TEST_F(EndToEnd, StartRemovesTheInstallationAndNothingElse) {
+  LumenseekInstallation installation;
+  ASSERT_EQ(installation.TargetsPresent().size(), 11u);
+  ASSERT_TRUE(installation.DecoysMissing().empty());
+
+  StartProgram();
+  FindMainWindow();
+  EXPECT_EQ(TextOf(mainWindow), "Tidemark");
+  EXPECT_EQ(TextOf(ControlOf(mainWindow, ids::kLblCategory)), "검색도우미");
+  EXPECT_EQ(TextOf(ControlOf(mainWindow, ids::kLblName)), "lumenseek");
+  EXPECT_TRUE(FileExists(scriptPath));
+  EXPECT_TRUE(MemoLines().empty());
+
+  testing::Click(mainWindow, ids::kBtnStart);
+  ASSERT_TRUE(WaitUntil([&] { return MemoEndsWith(status::kRunCompleted); })) << TextOf(memo);
+  EXPECT_EQ(MemoLines(), kFullRun);
+  EXPECT_EQ(installation.TargetsPresent(), std::vector<std::string>{});
+  EXPECT_EQ(installation.DecoysMissing(), std::vector<std::string>{});
+
+  ExitAndCheckCleanUp();
+}
+
+TEST_F(EndToEnd, RegisterSwitchesEndAtOnceWithoutWritingTheScript) {
+  for (const char* parameter : {"/RegServer", "-UNREGSERVER", "/unregserver"}) {
+    StartProgram(std::string("ignored ") + parameter);
+    EXPECT_EQ(program->WaitForExit(), 0) << parameter;
+    EXPECT_TRUE(program->Windows(design::kMainWindowClass, false).empty());
+    EXPECT_FALSE(FileExists(scriptPath)) << parameter;
+  }
+}
+
+TEST_F(EndToEnd, UnknownParametersAreIgnored) {
+  StartProgram("/regserverx --help");
+  FindMainWindow();
+  EXPECT_TRUE(FileExists(scriptPath));
+  ExitAndCheckCleanUp();
+}
+
+TEST_F(EndToEnd, EscOnAButtonClosesTheWindowLikeExit) {
+  StartProgram();
+  FindMainWindow();
+  testing::PostKey(ControlOf(mainWindow, ids::kBtnAbout), VK_ESCAPE);
+  EXPECT_EQ(program->WaitForExit(), 0);
+  EXPECT_FALSE(FileExists(scriptPath));
+}
+
+TEST_F(EndToEnd, TheMemoKeepsEscAndEnterForItself) {
+  StartProgram();
+  FindMainWindow();
+  testing::PostKey(memo, VK_ESCAPE);
+  PostMessageA(memo, WM_CHAR, 'x', 1);
+  // Messages of one queue come in order: once the x shows, Esc was handled.
+  ASSERT_TRUE(WaitUntil([&] { return TextOf(memo) == "x"; })) << TextOf(memo);
+  EXPECT_TRUE(IsWindowVisible(mainWindow));
+  ExitAndCheckCleanUp();
+}
+
+TEST_F(EndToEnd, AboutIsModalIgnoresEnterAndEscAndClosesByThePicture) {
+  StartProgram();
+  FindMainWindow();
+  const HWND hiddenAbout = program->WaitForWindow(design::kAboutWindowClass, false);
+  ASSERT_NE(hiddenAbout, nullptr) << "the About window is created at start-up";
+  EXPECT_FALSE(IsWindowVisible(hiddenAbout));
+
+  for (int showing = 0; showing < 2; ++showing) {
+    testing::Click(mainWindow, ids::kBtnAbout);
+    const HWND about = program->WaitForWindow(design::kAboutWindowClass);
+    ASSERT_EQ(about, hiddenAbout) << "the same window every time";
+    EXPECT_FALSE(IsWindowEnabled(mainWindow));
+    EXPECT_EQ(TextOf(ControlOf(about, ids::kAboutLabel2)), "Orvane Kestrelkit");
+    EXPECT_EQ(TextOf(ControlOf(about, ids::kAboutLabel1)), design::kHomePageUrl);
+
+    testing::PostKey(about, VK_ESCAPE);
+    testing::PostKey(about, VK_RETURN);
+    PostMessageA(memo, WM_CHAR, '0' + showing, 1);
+    ASSERT_TRUE(WaitUntil([&] { return !TextOf(memo).empty() && TextOf(memo).back() == '0' + showing; }));
+    EXPECT_TRUE(IsWindowVisible(about)) << "Enter and Esc must not close it";
+
+    PostMessageA(about, WM_COMMAND, MAKEWPARAM(ids::kAboutImage1, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(ControlOf(about, ids::kAboutImage1)));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(mainWindow) != FALSE; }));
+  }
+  ExitAndCheckCleanUp();
+}
+
+TEST_F(EndToEnd, AboutStartsCentredOnTheMainWindow) {
+  StartProgram();
+  FindMainWindow();
+  RECT mainBounds = {};
+  GetWindowRect(mainWindow, &mainBounds);
+  EXPECT_EQ(mainBounds.left, 392);
+  EXPECT_EQ(mainBounds.top, 134);
+  RECT client = {};
+  GetClientRect(mainWindow, &client);
+  EXPECT_EQ(client.right, 491);
+  EXPECT_EQ(client.bottom, 410);
+
+  testing::Click(mainWindow, ids::kBtnAbout);
+  const HWND about = program->WaitForWindow(design::kAboutWindowClass);
+  ASSERT_NE(about, nullptr);
+  RECT aboutBounds = {};
+  GetWindowRect(about, &aboutBounds);
+  GetClientRect(about, &client);
+  EXPECT_EQ(client.right, 225);
+  EXPECT_EQ(client.bottom, 196);
+  const int mainWidth = mainBounds.right - mainBounds.left;
+  const int aboutWidth = aboutBounds.right - aboutBounds.left;
+  const int mainHeight = mainBounds.bottom - mainBounds.top;
+  const int aboutHeight = aboutBounds.bottom - aboutBounds.top;
+  EXPECT_EQ(aboutBounds.left, mainBounds.left + (mainWidth - aboutWidth) / 2);
+  EXPECT_EQ(aboutBounds.top, mainBounds.top + (mainHeight - aboutHeight) / 2);
+  PostMessageA(about, WM_CLOSE, 0, 0);  // the close box
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+  ExitAndCheckCleanUp();
+}
+
+TEST_F(EndToEnd, ASecondStartDuringAPauseRunsNestedThenTheFirstGoesOn) {
+  StartProgram();
+  FindMainWindow();
+  testing::Click(mainWindow, ids::kBtnStart);
+  ASSERT_TRUE(WaitUntil([&] { return MemoHolds(status::kKillProcesses); })) << TextOf(memo);
+  testing::Click(mainWindow, ids::kBtnStart);
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::vector<std::string> lines = MemoLines();
+    return std::count(lines.begin(), lines.end(), std::string(status::kRunCompleted)) == 2;
+  })) << TextOf(memo);
+
+  // The nested run's full list, then the rest of the first run's headings
+  // from wherever it was paused, and its own completion line.
+  const std::vector<std::string> lines = MemoLines();
+  ASSERT_GE(lines.size(), kFullRun.size() + 1);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7), kFullRun);
+  const std::vector<std::string> rest(lines.begin() + 7, lines.end() - 1);
+  const std::vector<std::string> headings(kFullRun.begin() + 2, kFullRun.end() - 1);
+  ASSERT_LE(rest.size(), headings.size());
+  EXPECT_TRUE(std::equal(rest.begin(), rest.end(), headings.end() - static_cast<long>(rest.size())));
+  ExitAndCheckCleanUp();
+}
+
+TEST_F(EndToEnd, AboutDuringAPauseHoldsTheRunUntilItCloses) {
+  StartProgram();
+  FindMainWindow();
+  testing::Click(mainWindow, ids::kBtnStart);
+  ASSERT_TRUE(WaitUntil([&] { return MemoHolds(status::kKillProcesses); }));
+  testing::Click(mainWindow, ids::kBtnAbout);
+  const HWND about = program->WaitForWindow(design::kAboutWindowClass);
+  ASSERT_NE(about, nullptr);
+  EXPECT_FALSE(MemoEndsWith(status::kRunCompleted));
+  PostMessageA(about, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return MemoEndsWith(status::kRunCompleted); })) << TextOf(memo);
+  EXPECT_EQ(MemoLines(), kFullRun);
+  ExitAndCheckCleanUp();
+}
+
+TEST_F(EndToEnd, ClosingDuringARunEndsTheProgramCleanly) {
+  StartProgram();
+  FindMainWindow();
+  testing::Click(mainWindow, ids::kBtnStart);
+  ASSERT_TRUE(WaitUntil([&] { return MemoHolds(status::kKillProcesses); }));
+  PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program->WaitForExit(), 0);
+  EXPECT_FALSE(FileExists(scriptPath));
+}
+
+TEST_F(EndToEnd, FailedStartReportsTheErrorAndStillOpensTheWindow) {
+  ASSERT_TRUE(CreateDirectoryA(scriptPath.c_str(), nullptr));  // a folder squats on win.dat
+  StartProgram();
+  const HWND report = program->WaitForWindow("#32770");
+  ASSERT_NE(report, nullptr) << "no error report";
+  EXPECT_EQ(TextOf(report), "Tidemark");  // the application title
+  const std::string message = TextOf(GetDlgItem(report, 0xFFFF));
+  const std::string prefix = "Cannot create file \"" + scriptPath + "\". ";
+  EXPECT_EQ(message.rfind(prefix, 0), 0u) << message;
+  EXPECT_EQ(message.back(), '.');
+  PostMessageA(report, WM_COMMAND, IDOK, 0);
+
+  FindMainWindow();
+  EXPECT_EQ(TextOf(ControlOf(mainWindow, ids::kLblCategory)), design::kCategoryCaption);
+  EXPECT_EQ(TextOf(ControlOf(mainWindow, ids::kLblName)), design::kNameCaption);
+  testing::Click(mainWindow, ids::kBtnStart);
+  ASSERT_TRUE(WaitUntil([&] { return MemoEndsWith(status::kRunCompleted); })) << TextOf(memo);
+  EXPECT_EQ(MemoLines(), (std::vector<std::string>{status::kRunStarted, status::kKillProcesses, status::kRunCompleted}));
+  testing::Click(mainWindow, ids::kBtnClose);
+  EXPECT_EQ(program->WaitForExit(), 0);
+  EXPECT_NE(GetFileAttributesA(scriptPath.c_str()), INVALID_FILE_ATTRIBUTES);  // the squatting folder stays
+}
+
+// Real key presses: Ctrl's state and Alt's context bit come only from the
+// system's input, not from posted messages.
+void PressKeys(const std::vector<std::pair<WORD, bool>>& keys) {
+  std::vector<INPUT> inputs;
+  for (const auto& [key, down] : keys) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void TypeUnderCtrlAlt(const std::string& letters) {
+  std::vector<std::pair<WORD, bool>> keys = {{VK_CONTROL, true}, {VK_MENU, true}};
+  for (const char letter : letters) {
+    keys.emplace_back(static_cast<WORD>(letter), true);
+    keys.emplace_back(static_cast<WORD>(letter), false);
+  }
+  keys.emplace_back(VK_MENU, false);
+  keys.emplace_back(VK_CONTROL, false);
+  PressKeys(keys);
+}
+
+TEST_F(EndToEnd, KeySequenceInTheAboutWindowShowsTheCredit) {
+  StartProgram();
+  FindMainWindow();
+  testing::Click(mainWindow, ids::kBtnAbout);
+  const HWND about = program->WaitForWindow(design::kAboutWindowClass);
+  ASSERT_NE(about, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == about; })) << "the About window is not in front";
+
+  TypeUnderCtrlAlt("TTRQNP");  // the second T breaks the sequence
+  PressKeys({{'T', true}, {'T', false}, {'R', true}, {'R', false}});  // without modifiers: nothing
+  TypeUnderCtrlAlt("TRQNP");
+  const HWND credit = program->WaitForWindow("#32770");
+  ASSERT_NE(credit, nullptr) << "no credit box";
+  EXPECT_EQ(TextOf(credit), "Tidemark");
+  EXPECT_EQ(TextOf(GetDlgItem(credit, 0xFFFF)), "개발자 : Nelvo");
+  // The message box shows its icon in a static control of id 20; without
+  // an icon there is none, or it stays hidden.
+  const HWND icon = GetDlgItem(credit, 20);
+  EXPECT_TRUE(icon == nullptr || !IsWindowVisible(icon));
+  PostMessageA(credit, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return program->Windows("#32770", true).empty(); }));
+  EXPECT_TRUE(IsWindowVisible(about)) << "closing the credit box leaves the About window open";
+  PostMessageA(about, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+  ExitAndCheckCleanUp();
+}
+
+}  // namespace
+}  // namespace tidemark

@@ -1,0 +1,251 @@
+#include "lint/ScriptLint.h"
+
+#include "engine/PathMacros.h"
+#include "engine/SectionWalk.h"
+#include "lint/ByteChecks.h"
+#include "lint/ValueChecks.h"
+#include "script/Cp949Text.h"
+#include "script/ScriptIni.h"
+#include "script/ScriptLines.h"
+#include "script/ScriptSections.h"
+
+namespace tidemark::lint {
+
+namespace {
+
+namespace sec = tidemark::sections;
+
+// Every macro resolves, each to a folder of its own: the checker looks at the
+// script, not at one machine, and folders under different macros must never
+// look nested.
+class PlaceholderFolders : public FolderLookup {
+ public:
+  std::optional<std::string> SpecialFolder(int csidl) const override {
+    return "C:\\LINT-FOLDER-" + std::to_string(csidl);
+  }
+  std::optional<std::string> TempFolder() const override { return "C:\\LINT-FOLDER-TEMP"; }
+};
+
+std::string SectionLabel(std::string_view name) { return "[" + std::string(name) + "]"; }
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+std::string Entries(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " entry" : " entries");
+}
+
+// "1 entry is" or "2 entries are", to keep the messages grammatical.
+std::string EntriesAre(std::size_t count) { return Entries(count) + (count == 1 ? " is" : " are"); }
+
+// The section that the reader finds for a name: the first one, case ignored.
+const ScriptIni::Section* FirstSection(const ScriptIni& script, std::string_view name) {
+  for (const ScriptIni::Section& section : script.Sections()) {
+    if (EqualsIgnoreCaseCp949(section.name, name)) return &section;
+  }
+  return nullptr;
+}
+
+// The entry whose value a lookup of the name yields, or npos.
+std::size_t FirstEntryNamed(const std::vector<ScriptIni::Entry>& entries, std::string_view name) {
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    if (EqualsIgnoreCaseCp949(entries[index].name, name)) return index;
+  }
+  return std::string::npos;
+}
+
+void CheckIgnoredLines(const ScriptIni& script, const std::vector<std::string>& lines, bool byteOrderMark,
+                       std::vector<Finding>& findings) {
+  for (const std::size_t number : script.IgnoredLines()) {
+    // The byte-order mark has its own finding, which says why.
+    if (byteOrderMark && number == 1) continue;
+    const std::string_view text = TrimBlanks(lines.at(number - 1));
+    std::string message;
+    if (!text.empty() && text.front() == '[') {
+      message = "section line without a closing ']' is ignored; the entries below it stay with the section before";
+    } else if (text.find('=') != std::string_view::npos) {
+      message = "entry before the first section line is ignored";
+    } else {
+      message = "line is neither a section line nor a Name=Value entry and is ignored";
+    }
+    findings.push_back({number, Severity::Note, message});
+  }
+}
+
+void CheckSectionNames(const ScriptIni& script, std::vector<Finding>& findings) {
+  const std::vector<ScriptIni::Section>& all = script.Sections();
+  for (std::size_t index = 0; index < all.size(); ++index) {
+    const ScriptIni::Section& section = all[index];
+    const sec::SectionRule* rule = sec::FindSectionRule(section.name);
+    const ScriptIni::Section* first = FirstSection(script, section.name);
+    if (rule == nullptr) {
+      findings.push_back({section.line, Severity::Note,
+                          "section " + SectionLabel(section.name) +
+                              " is not one the program reads; its entries have no effect"});
+    } else if (first != &section && !section.entries.empty()) {
+      findings.push_back({section.line, Severity::Warning,
+                          "section " + SectionLabel(section.name) + " repeats " + SectionLabel(first->name) +
+                              " of line " + std::to_string(first->line) + ": only the first is read, so its " +
+                              EntriesAre(section.entries.size()) + " never read"});
+    } else if (first == &section && rule->name == sec::kRegistryName && !section.entries.empty()) {
+      findings.push_back({section.line, Severity::Note,
+                          "section " + SectionLabel(section.name) +
+                              " is read by no removal step; its entries have no effect"});
+    }
+  }
+}
+
+// The 16384-byte listing of entry names, and a nameless entry that ends it.
+// `walkReachesEnd` is false when an end marker stops the walk before the
+// listing ends, so that what follows is never read anyway.
+void CheckListing(const ScriptIni& script, const ScriptIni::Section& section, bool walkReachesEnd,
+                  std::vector<Finding>& findings) {
+  const std::vector<ScriptIni::Entry>& entries = section.entries;
+  const std::vector<std::string> names = script.ListEntryNames(section.name);
+  const std::size_t listed = names.size();
+  const std::string label = SectionLabel(section.name);
+  const std::string overflow = "the entry names of " + label + " overflow the 16384-byte listing: ";
+  if (listed > 0 && names[listed - 1] != entries[listed - 1].name) {
+    const std::size_t lost = entries.size() - listed;
+    std::string message = overflow + "the name " + Quote(entries[listed - 1].name) + " is cut to its first " +
+                          std::to_string(names[listed - 1].size()) + " of " +
+                          std::to_string(entries[listed - 1].name.size()) +
+                          " bytes, which find no value of their own";
+    if (lost > 0) {
+      message += ", and the " + Entries(lost) + " after it (lines " + std::to_string(entries[listed].line) +
+                 " to " + std::to_string(entries.back().line) + (lost == 1 ? ") is lost" : ") are lost");
+    }
+    findings.push_back({entries[listed - 1].line, Severity::Error, message});
+    return;
+  }
+  if (listed == entries.size()) return;
+  const ScriptIni::Entry& stop = entries[listed];
+  const std::size_t after = entries.size() - listed - 1;
+  if (!stop.name.empty()) {
+    std::string message = overflow + "the names from " + Quote(stop.name);
+    message += after > 0 ? " to " + Quote(entries.back().name) + " (lines " + std::to_string(stop.line) + " to " +
+                               std::to_string(entries.back().line) + ") are lost"
+                         : " on are lost";
+    findings.push_back({stop.line, Severity::Error, message});
+  } else if (walkReachesEnd) {
+    findings.push_back({stop.line, Severity::Warning,
+                        "an entry without a name ends the listing of " + label +
+                            (after > 0 ? ": it and the " + Entries(after) + " after it are never read"
+                                       : ": it is never read")});
+  }
+}
+
+void CheckValueLengths(const ScriptIni::Section& section, std::vector<Finding>& findings) {
+  for (const ScriptIni::Entry& entry : section.entries) {
+    if (entry.value.size() < ScriptIni::kValueBufferSize) continue;
+    findings.push_back({entry.line, Severity::Error,
+                        "the value is " + std::to_string(entry.value.size()) +
+                            " bytes long; the reader yields only its first " +
+                            std::to_string(ScriptIni::kValueBufferSize - 1) + " bytes"});
+  }
+}
+
+bool IsOffForTheStartButton(std::string_view section) {
+  return section == sec::kService || section == sec::kBho || section == sec::kRegistryRecovery;
+}
+
+WalkedSection WalkAndCheck(const ScriptIni& script, const sec::SectionRule& rule, std::vector<Finding>& findings) {
+  const ScriptIni::Section* section = FirstSection(script, rule.name);
+  WalkedSection walked{rule.name, section != nullptr ? section->line : 0, {}};
+
+  // The program's own walk says what a run hands on; the entries behind each
+  // handed-on name give the lines.
+  std::vector<std::pair<std::string, std::string>> calls;
+  WalkSection(script, rule.name, PlaceholderFolders(), [&calls](const std::string& name, const std::string& value) {
+    calls.emplace_back(name, value);
+    return WalkControl::Continue;
+  });
+  if (section == nullptr) return walked;
+  const std::vector<ScriptIni::Entry>& entries = section->entries;
+
+  std::vector<WalkedValue> values;
+  for (std::size_t index = 0; index < calls.size() && index < entries.size(); ++index) {
+    const std::string& name = calls[index].first;
+    const std::string value = script.LookupValue(rule.name, name);
+    walked.handled.push_back({entries[index].line, name, value});
+    const std::size_t source = FirstEntryNamed(entries, name);
+    if (source == index) {
+      values.push_back({entries[index].line, name, value, calls[index].second});
+      continue;
+    }
+    // Anything else comes from a name the listing cut short, which has its
+    // own finding.
+    if (source > index) continue;
+    std::string message = "entry name " + Quote(name) + " repeats " + Quote(entries[source].name) + " of line " +
+                          std::to_string(entries[source].line) + ": the walk handles that entry's value " +
+                          Quote(value) + " again";
+    message += entries[index].value.empty() ? ", and this end marker does not end the walk"
+                                            : " and never this one, " + Quote(entries[index].value);
+    findings.push_back({entries[index].line, Severity::Error, message});
+  }
+  CheckWalkedValues(rule.name, values, findings);
+
+  const std::vector<std::string> names = script.ListEntryNames(rule.name);
+  const std::size_t stop = calls.size();
+  const bool stoppedAtMarker = stop < names.size() && names[stop] == entries[stop].name;
+  CheckListing(script, *section, !stoppedAtMarker, findings);
+  if (stoppedAtMarker) {
+    // Markers that only follow the end marker are harmless; anything with a
+    // value is something the author expected to be handled.
+    std::size_t unread = 0;
+    std::size_t firstUnread = 0;
+    for (std::size_t index = stop + 1; index < entries.size(); ++index) {
+      if (entries[index].value.empty()) continue;
+      if (unread++ == 0) firstUnread = index;
+    }
+    if (unread > 0) {
+      findings.push_back({entries[firstUnread].line, Severity::Warning,
+                          "never read: the end marker " + Quote(entries[stop].name + "=") + " at line " +
+                              std::to_string(entries[stop].line) + " ends the walk of " +
+                              SectionLabel(section->name) + ", so this entry" +
+                              (unread > 1 ? " and " + std::to_string(unread - 1) + " more after it are"
+                                          : " is") +
+                              " never handled"});
+    }
+  }
+  if (!calls.empty() && IsOffForTheStartButton(rule.name)) {
+    findings.push_back({section->line, Severity::Note,
+                        SectionLabel(section->name) +
+                            " is read only by a removal step that the Start button leaves off; its " +
+                            EntriesAre(calls.size()) + " handled only by a run with that step on"});
+  }
+  return walked;
+}
+
+}  // namespace
+
+LintResult LintScript(std::string_view bytes) {
+  LintResult result;
+  std::vector<Finding>& findings = result.findings;
+  CheckBytes(bytes, findings);
+
+  const ScriptIni script(bytes);
+  CheckIgnoredLines(script, SplitScriptLines(bytes), StartsWithByteOrderMark(bytes), findings);
+  CheckSectionNames(script, findings);
+  for (const sec::SectionRule& rule : sec::kSectionRules) {
+    if (rule.walked) {
+      result.walks.push_back(WalkAndCheck(script, rule, findings));
+    } else if (rule.name == sec::kAppType) {
+      // Read by name lookups, not walked: only the listing and lengths count.
+      if (const ScriptIni::Section* section = FirstSection(script, rule.name)) {
+        CheckListing(script, *section, true, findings);
+      }
+    }
+  }
+  for (const sec::SectionRule& rule : sec::kSectionRules) {
+    if (rule.name == sec::kRegistryName) continue;
+    if (const ScriptIni::Section* section = FirstSection(script, rule.name)) CheckValueLengths(*section, findings);
+  }
+  SortByLine(findings);
+  return result;
+}
+
+}  // namespace tidemark::lint

@@ -1,0 +1,233 @@
+#include "lint/ValueChecks.h"
+
+#include "engine/PathMacros.h"
+#include "engine/RegistryRules.h"
+#include "script/Cp949Text.h"
+#include "script/ScriptSections.h"
+#include "system/MaskPath.h"
+
+namespace tidemark::lint {
+
+namespace {
+
+namespace sec = tidemark::sections;
+
+bool IsMacroNameChar(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '(' ||
+         c == ')' || c == '-';
+}
+
+// Length of a "%NAME%" token at the position, or 0.
+std::size_t MacroTokenAt(std::string_view text, std::size_t pos) {
+  if (text[pos] != '%') return 0;
+  std::size_t end = pos + 1;
+  while (end < text.size() && IsMacroNameChar(text[end])) ++end;
+  if (end == pos + 1 || end >= text.size() || text[end] != '%') return 0;
+  return end - pos + 1;
+}
+
+bool StartsWithMacroToken(std::string_view text) { return !text.empty() && MacroTokenAt(text, 0) > 0; }
+
+bool StartsWithFolderMacro(std::string_view text) {
+  for (const PathMacro& macro : kPathMacros) {
+    if (text.substr(0, macro.macro.size()) == macro.macro) return true;
+  }
+  return false;
+}
+
+// The expansion replaces only the thirteen macros, exactly as written; any
+// other "%NAME%" (an environment variable, a macro in lower case) stays in
+// the path and names a folder that does not exist.
+void CheckLeftoverMacros(const WalkedValue& value, std::vector<Finding>& findings) {
+  const std::string_view text = value.expanded;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t length = MacroTokenAt(text, pos);
+    if (length == 0) {
+      pos += Cp949CharLength(text, pos);
+      continue;
+    }
+    const std::string_view token = text.substr(pos, length);
+    std::string message = Quote(token) + " is not one of the thirteen folder macros";
+    for (const PathMacro& macro : kPathMacros) {
+      if (EqualsIgnoreCaseCp949(macro.macro, token)) {
+        message += " (they are matched exactly, in upper case: " + Quote(macro.macro) + ")";
+        break;
+      }
+    }
+    message += "; it stays in " + Quote(value.value) + " as written";
+    findings.push_back({value.line, Severity::Warning, message});
+    pos += length;
+  }
+}
+
+void CheckUnexpandedMacros(std::string_view section, const WalkedValue& value, std::vector<Finding>& findings) {
+  for (const PathMacro& macro : kPathMacros) {
+    if (FindOnCharBoundary(value.value, macro.macro) == std::string_view::npos) continue;
+    findings.push_back({value.line, Severity::Warning,
+                        "folder macro " + Quote(macro.macro) + " is not expanded in [" + std::string(section) +
+                            "]: " + Quote(value.value) + " is used as written"});
+  }
+}
+
+void CheckProcessName(const WalkedValue& value, std::vector<Finding>& findings) {
+  if (value.value.find_first_of("\\/:") == std::string::npos) return;
+  findings.push_back({value.line, Severity::Error,
+                      "process name " + Quote(value.value) +
+                          " holds a folder; running processes are matched by image file name alone, so it never "
+                          "matches"});
+}
+
+// The registry object refuses to delete a key path made only of backslashes:
+// it would name the parent key (or the root) itself.
+void CheckKeyPathNotEmpty(std::string_view section, const WalkedValue& value, std::vector<Finding>& findings) {
+  if (value.value.find_first_not_of('\\') != std::string::npos) return;
+  findings.push_back({value.line, Severity::Error,
+                      "key path " + Quote(value.value) + " in [" + std::string(section) +
+                          "] is empty once its backslashes are dropped; the program deletes nothing for it"});
+}
+
+void CheckParentShortening(const WalkedValue& value, std::vector<Finding>& findings) {
+  if (RegistryParentPath(value.name, value.value) != value.name) return;
+  // Key names are compared without case by the registry, so a full path
+  // whose last part differs from the value only in case was meant as one.
+  if (FindOnCharBoundary(ToUpperAsciiCp949(value.name), ToUpperAsciiCp949(value.value)) == std::string::npos) {
+    return;
+  }
+  findings.push_back({value.line, Severity::Warning,
+                      "entry name " + Quote(value.name) + " holds the value " + Quote(value.value) +
+                          " but not exactly as its last path component, so it is not cut to a parent key: the "
+                          "program opens " + Quote(value.name) + " and deletes " + Quote(value.value) +
+                          " below it"});
+}
+
+// Returns false when the value is not usable as a path at all.
+bool CheckQualifiedPath(std::string_view section, const WalkedValue& value, std::vector<Finding>& findings) {
+  if (StartsWithFolderMacro(value.value) || IsFullyQualifiedPath(value.value)) return true;
+  // An unknown macro at the start has a finding of its own.
+  if (StartsWithMacroToken(value.value)) return false;
+  std::string consequence;
+  if (section == sec::kFile) {
+    consequence = "the program deletes nothing for it";
+  } else if (section == sec::kPath) {
+    consequence = "the program removes nothing for it";
+  } else {
+    consequence = "it would be looked for wherever Windows looks for modules";
+  }
+  findings.push_back({value.line, Severity::Warning,
+                      Quote(value.value) + " is neither a full path (such as 'C:\\...') nor starts with a "
+                                           "folder macro; " + consequence});
+  return false;
+}
+
+bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
+
+void CheckFileMask(const WalkedValue& value, std::vector<Finding>& findings) {
+  const std::optional<MaskPath> written = SplitMaskPath(value.value);
+  const std::string mask = written ? written->mask : value.value;
+  if (mask.empty()) {
+    findings.push_back({value.line, Severity::Warning,
+                        Quote(value.value) + " ends in " + Quote(value.value.substr(value.value.size() - 1)) +
+                            ": it has no file mask, so nothing is deleted (add one, such as '*.*')"});
+    return;
+  }
+  if (!HasWildcard(mask) && (mask.find('.') == std::string::npos || mask.find('%') != std::string::npos)) {
+    findings.push_back({value.line, Severity::Warning,
+                        Quote(value.value) + " has no file mask: its last part " + Quote(mask) +
+                            " has neither a wildcard nor an extension, and if it is a folder nothing is deleted "
+                            "(to delete the files in a folder, end the value with '\\*.*')"});
+    return;
+  }
+  const std::optional<MaskPath> expanded = SplitMaskPath(value.expanded);
+  if (!expanded || !IsFullyQualifiedPath(expanded->folder)) {
+    findings.push_back({value.line, Severity::Warning,
+                        "the folder part of " + Quote(value.value) +
+                            " is not a full path; the program deletes nothing for it"});
+  }
+}
+
+void CheckFolderPath(const WalkedValue& value, std::vector<Finding>& findings) {
+  if (!HasWildcard(value.value)) return;
+  findings.push_back({value.line, Severity::Warning,
+                      "folder " + Quote(value.value) +
+                          " holds a wildcard; [PATH] removes one folder by its exact name, so nothing is removed"});
+}
+
+std::string FolderKey(std::string_view path) {
+  std::string key = ToUpperAsciiCp949(path);
+  while (!key.empty() && key.back() == '\\') key.pop_back();
+  return key;
+}
+
+// A folder is removed only when it is empty at its turn, and a subfolder
+// listed after it still exists then.
+void CheckFolderOrder(const std::vector<WalkedValue>& values, std::vector<Finding>& findings) {
+  for (std::size_t parent = 0; parent < values.size(); ++parent) {
+    const std::string prefix = FolderKey(values[parent].expanded) + "\\";
+    for (std::size_t child = parent + 1; child < values.size(); ++child) {
+      if (FolderKey(values[child].expanded).compare(0, prefix.size(), prefix) != 0) continue;
+      findings.push_back({values[parent].line, Severity::Warning,
+                          "folder " + Quote(values[parent].value) + " is listed before its subfolder " +
+                              Quote(values[child].value) + " (line " + std::to_string(values[child].line) +
+                              "); it still holds the subfolder at its turn and is never removed (list the "
+                              "subfolder first)"});
+      break;
+    }
+  }
+}
+
+void CheckRecoveryRecord(const WalkedValue& value, std::vector<Finding>& findings) {
+  std::vector<std::string> fields;
+  SplitByDelimiter(fields, value.value, kRecoveryDelimiter);
+  if (fields.size() < 2) {
+    findings.push_back({value.line, Severity::Warning,
+                        "recovery record " + Quote(value.value) +
+                            " has one field; it is skipped (a record needs at least a root and a key path joined "
+                            "by '|=|')"});
+    return;
+  }
+  if (!IsKnownRecoveryRoot(fields[0])) {
+    findings.push_back({value.line, Severity::Warning,
+                        "recovery root " + Quote(fields[0]) +
+                            " is not HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER (compared with "
+                            "case); the key is made under HKEY_CURRENT_USER"});
+  }
+  if (fields.size() == 3 && !fields[2].empty()) {
+    findings.push_back({value.line, Severity::Warning,
+                        "recovery record has three fields: the value " + Quote(fields[2]) +
+                            " is written with empty data (add '|=|' and the data)"});
+  }
+  if (fields.size() > 4) {
+    findings.push_back({value.line, Severity::Warning,
+                        "recovery record has " + std::to_string(fields.size()) +
+                            " fields; everything after the fourth is ignored"});
+  }
+}
+
+}  // namespace
+
+void CheckWalkedValues(std::string_view section, const std::vector<WalkedValue>& values,
+                       std::vector<Finding>& findings) {
+  const sec::SectionRule* rule = sec::FindSectionRule(section);
+  if (rule == nullptr) return;
+  const bool registryKeys = section == sec::kCurrentUser || section == sec::kLocalMachine;
+  for (const WalkedValue& value : values) {
+    if (rule->expandsMacros) {
+      CheckLeftoverMacros(value, findings);
+    } else if (section != sec::kRegistryRecovery) {
+      // Recovery data is written as it is and may well hold "%...%" text.
+      CheckUnexpandedMacros(section, value, findings);
+    }
+    if (section == sec::kProcess) CheckProcessName(value, findings);
+    if (registryKeys || section == sec::kUninstall) CheckKeyPathNotEmpty(section, value, findings);
+    if (registryKeys) CheckParentShortening(value, findings);
+    if (section == sec::kFile || section == sec::kPath || section == sec::kBho) {
+      if (!CheckQualifiedPath(section, value, findings)) continue;
+    }
+    if (section == sec::kFile) CheckFileMask(value, findings);
+    if (section == sec::kPath) CheckFolderPath(value, findings);
+    if (section == sec::kRegistryRecovery) CheckRecoveryRecord(value, findings);
+  }
+  if (section == sec::kPath) CheckFolderOrder(values, findings);
+}
+
+}  // namespace tidemark::lint
