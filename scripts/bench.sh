@@ -8,8 +8,15 @@ build=${TIDEMARK_BUILD_DIR:-$root/build}
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-benches=(tidemark_reader_bench tidemark_run_bench tidemark_file_delete_bench tidemark_registry_bench)
+benches=(tidemark_reader_bench tidemark_run_bench tidemark_file_delete_bench tidemark_registry_bench
+         tidemark_startup_bench)
 cmake --build "$build/win64" -j "$(nproc)" --target "${benches[@]}"
+
+echo "== the shipped 32-bit Tidemark.exe"
+cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
+  -DCMAKE_BUILD_TYPE=MinSizeRel -DTIDEMARK_WERROR=ON -DTIDEMARK_TESTS=OFF >/dev/null
+cmake --build "$build/win32" -j "$(nproc)" --target Tidemark
+echo "size: $(stat -c %s "$build/win32/Tidemark.exe") bytes"
 
 build_win64="$build/win64"
 # shellcheck source=wine-session.sh

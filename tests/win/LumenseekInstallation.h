@@ -1,0 +1,191 @@
+// A simulated lumenseek installation: what the embedded script names,
+// seeded under both roots with a decoy beside each target, and removed again
+// when the object goes. Shared by the end-to-end tests, the demonstration and
+// the start-up benchmark.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "system/UniqueHandle.h"
+#include "win/TestFolders.h"
+
+namespace tidemark::testing {
+
+inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline constexpr char kArpCacheKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache";
+inline constexpr char kDecoy[] = "lumenseek-e2e-decoy";
+
+inline bool KeyExists(HKEY root, const std::string& path) {
+  UniqueHKey key;
+  return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+inline bool ValueExists(HKEY root, const std::string& path, const std::string& name) {
+  return RegGetValueA(root, path.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+// Seeding must not half-fail silently: a missing target would make a
+// removal look successful.
+inline void SeedCheck(LONG status, const std::string& what) {
+  if (status != ERROR_SUCCESS) throw std::runtime_error("cannot seed " + what);
+}
+
+inline void MakeKey(HKEY root, const std::string& path) {
+  UniqueHKey key;
+  SeedCheck(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr), path);
+  const char data[] = "e2e";
+  RegSetValueExA(key.get(), "Marker", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof data);
+}
+
+inline void SetRunValue(HKEY root, const std::string& name, const std::string& data) {
+  UniqueHKey key;
+  SeedCheck(RegCreateKeyExA(root, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr), kRunKey);
+  SeedCheck(RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                           static_cast<DWORD>(data.size() + 1)),
+            name);
+}
+
+inline void DeleteRunValue(HKEY root, const std::string& name) {
+  UniqueHKey key;
+  if (RegOpenKeyExA(root, kRunKey, 0, KEY_ALL_ACCESS, key.put()) == ERROR_SUCCESS) {
+    RegDeleteValueA(key.get(), name.c_str());
+  }
+}
+
+inline std::string ProgramFiles() {
+  char folder[MAX_PATH] = {};
+  SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PROGRAM_FILES, FALSE);
+  return folder;
+}
+
+inline void WriteFileWithAttributes(const std::string& path, DWORD attributes) {
+  testing::WriteFileBytes(path, "e2e " + path);
+  SetFileAttributesA(path.c_str(), attributes);
+}
+
+// A running copy of the sleeper fixture under another image name.
+class RunningProgram {
+ public:
+  explicit RunningProgram(const std::string& path) {
+    CopyFileA((testing::TestProgramFolder() + "\\tidemark_test_sleeper.exe").c_str(), path.c_str(), FALSE);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    std::string commandLine = "\"" + path + "\"";
+    if (CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &started)) {
+      CloseHandle(started.hThread);
+      m_process.reset(started.hProcess);
+    }
+  }
+  ~RunningProgram() {
+    if (Running()) TerminateProcess(m_process.get(), 1);
+    if (m_process) WaitForSingleObject(m_process.get(), 10000);
+  }
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+  bool Running() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
+
+ private:
+  UniqueHandle m_process;
+};
+
+// What the embedded script names, seeded under both roots, with a decoy
+// beside each target; all of it is removed again when the object goes.
+class LumenseekInstallation {
+ public:
+  LumenseekInstallation() {
+    RemoveEverything();
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA(neighbour.c_str(), nullptr);
+    WriteFileWithAttributes(folder + "\\readme.txt", FILE_ATTRIBUTE_NORMAL);
+    WriteFileWithAttributes(folder + "\\hidden.dat", FILE_ATTRIBUTE_HIDDEN);
+    WriteFileWithAttributes(folder + "\\system.dat", FILE_ATTRIBUTE_SYSTEM);
+    WriteFileWithAttributes(neighbour + "\\keep.txt", FILE_ATTRIBUTE_NORMAL);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      SetRunValue(root, "lumenseekagent", folder + "\\lumenseekagent.exe");
+      SetRunValue(root, "lumenseek", folder + "\\lumenseek.exe");
+      SetRunValue(root, kDecoy, neighbour + "\\keep.exe");
+      MakeKey(root, std::string(kUninstallKey) + "\\lumenseek\\Nested\\Deeper");
+      MakeKey(root, std::string(kUninstallKey) + "\\" + kDecoy);
+    }
+    MakeKey(HKEY_CURRENT_USER, "SOFTWARE\\lumenseek\\Settings\\Deeper");
+    MakeKey(HKEY_CURRENT_USER, std::string("SOFTWARE\\") + kDecoy);
+    MakeKey(HKEY_LOCAL_MACHINE, std::string(kArpCacheKey) + "\\lumenseek\\Nested");
+    MakeKey(HKEY_LOCAL_MACHINE, std::string(kArpCacheKey) + "\\" + kDecoy);
+    agent = std::make_unique<RunningProgram>(folder + "\\lumenseekagent.exe");
+    main = std::make_unique<RunningProgram>(folder + "\\lumenseek.exe");
+    decoyProcess = std::make_unique<RunningProgram>(neighbour + "\\" + kDecoy + ".exe");
+  }
+  ~LumenseekInstallation() {
+    agent.reset();
+    main.reset();
+    decoyProcess.reset();
+    RemoveEverything();
+  }
+  LumenseekInstallation(const LumenseekInstallation&) = delete;
+  LumenseekInstallation& operator=(const LumenseekInstallation&) = delete;
+
+  // Every named item, present or not.
+  std::vector<std::string> TargetsPresent() const {
+    std::vector<std::string> present;
+    if (agent->Running()) present.push_back("process lumenseekagent.exe");
+    if (main->Running()) present.push_back("process lumenseek.exe");
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      const std::string rootName = root == HKEY_CURRENT_USER ? "HKCU\\" : "HKLM\\";
+      for (const char* name : {"lumenseekagent", "lumenseek"}) {
+        if (ValueExists(root, kRunKey, name)) present.push_back(rootName + "Run " + name);
+      }
+      if (KeyExists(root, std::string(kUninstallKey) + "\\lumenseek")) present.push_back(rootName + "Uninstall");
+    }
+    if (KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\lumenseek")) present.push_back("HKCU\\SOFTWARE\\lumenseek");
+    if (KeyExists(HKEY_LOCAL_MACHINE, std::string(kArpCacheKey) + "\\lumenseek")) present.push_back("ARPCache");
+    if (GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES) present.push_back(folder);
+    return present;
+  }
+
+  // Every decoy that is missing.
+  std::vector<std::string> DecoysMissing() const {
+    std::vector<std::string> missing;
+    if (!decoyProcess->Running()) missing.push_back("process");
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      if (!ValueExists(root, kRunKey, kDecoy)) missing.push_back("Run value");
+      if (!KeyExists(root, std::string(kUninstallKey) + "\\" + kDecoy)) missing.push_back("Uninstall key");
+    }
+    if (!KeyExists(HKEY_CURRENT_USER, std::string("SOFTWARE\\") + kDecoy)) missing.push_back("HKCU key");
+    if (!KeyExists(HKEY_LOCAL_MACHINE, std::string(kArpCacheKey) + "\\" + kDecoy)) missing.push_back("ARPCache key");
+    if (!FileExists(neighbour + "\\keep.txt")) missing.push_back("neighbouring file");
+    return missing;
+  }
+
+  const std::string folder = ProgramFiles() + "\\lumenseek";
+  const std::string neighbour = ProgramFiles() + "\\lumenseek-e2e-neighbour";
+
+ private:
+  void RemoveEverything() {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      for (const char* name : {"lumenseekagent", "lumenseek", kDecoy}) DeleteRunValue(root, name);
+      RegDeleteTreeA(root, (std::string(kUninstallKey) + "\\lumenseek").c_str());
+      RegDeleteTreeA(root, (std::string(kUninstallKey) + "\\" + kDecoy).c_str());
+    }
+    RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\lumenseek");
+    RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("SOFTWARE\\") + kDecoy).c_str());
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kArpCacheKey) + "\\lumenseek").c_str());
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kArpCacheKey) + "\\" + kDecoy).c_str());
+    RemoveTree(folder);
+    RemoveTree(neighbour);
+  }
+
+  std::unique_ptr<RunningProgram> agent;
+  std::unique_ptr<RunningProgram> main;
+  std::unique_ptr<RunningProgram> decoyProcess;
+};
+
+}  // namespace tidemark::testing
