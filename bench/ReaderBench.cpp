@@ -9,28 +9,18 @@
 #include <vector>
 
 #include "../tests/support/ProfileReader.h"
+#include "BenchClock.h"
 #include "script/ScriptIni.h"
 
 namespace {
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 template <typename Work>
 double MedianMs(int rounds, Work work) {
   std::vector<double> times;
   for (int i = 0; i < rounds; ++i) {
-    const double start = NowMs();
+    const double start = tidemark::bench::WallMs();
     work();
-    times.push_back(NowMs() - start);
+    times.push_back(tidemark::bench::WallMs() - start);
   }
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];

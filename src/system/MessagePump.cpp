@@ -18,6 +18,19 @@ void MessagePump::Dispatch(MSG& message) {
   DispatchMessageA(&message);
 }
 
+void MessagePump::RunLoop(const std::function<bool()>& keepGoing) {
+  while (keepGoing() && !m_terminating) {
+    MSG message;
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == -1) return;
+    if (got == 0) {
+      MarkTerminating(static_cast<int>(message.wParam));
+      return;
+    }
+    Dispatch(message);
+  }
+}
+
 void MessagePump::DrainMessageQueue() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -28,6 +28,11 @@ class MessagePump {
   // Routes and dispatches one message taken by the main loop.
   void Dispatch(MSG& message);
 
+  // Waits for and dispatches messages while `keepGoing` holds and the
+  // application is not terminating. A quit message taken here marks the
+  // application as terminating, so every loop, nested or not, then ends.
+  void RunLoop(const std::function<bool()>& keepGoing);
+
   bool Terminating() const { return m_terminating; }
   int ExitCode() const { return m_exitCode; }
   void MarkTerminating(int exitCode);

@@ -73,19 +73,9 @@ void TfrmAbout::ShowModal() {
   EnableWindow(owner, FALSE);
   ShowWindow(Window(), SW_SHOW);
   SetForegroundWindow(Window());
-  MessagePump& pump = MessagePump::Instance();
-  while (IsWindowVisible(Window()) && !pump.Terminating()) {
-    MSG message;
-    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-    if (got == -1) break;
-    if (got == 0) {
-      // The quit message is taken here; the main loop learns of it from the
-      // pump instead of from its own GetMessage.
-      pump.MarkTerminating(static_cast<int>(message.wParam));
-      break;
-    }
-    pump.Dispatch(message);
-  }
+  // A quit message taken in this modal loop reaches the main loop through
+  // the pump's terminating state.
+  MessagePump::Instance().RunLoop([this] { return IsWindowVisible(Window()) != FALSE; });
   Close();
   if (IsWindow(owner)) SetActiveWindow(owner);
 }

@@ -57,16 +57,7 @@ int TApplication::Run() {
 
   // A quit message can be taken by a pause or a modal loop inside a handler;
   // they mark the pump instead, so the loop looks there before each wait.
-  while (!pump.Terminating()) {
-    MSG message;
-    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-    if (got == -1) break;
-    if (got == 0) {
-      pump.MarkTerminating(static_cast<int>(message.wParam));
-      break;
-    }
-    pump.Dispatch(message);
-  }
+  pump.RunLoop([] { return true; });
   pump.SetRouter(nullptr);
   ShowWindow(Window(), SW_HIDE);
   return 0;
