@@ -3,6 +3,7 @@
 #include "engine/FileSteps.h"
 #include "engine/ProcessSteps.h"
 #include "engine/RegistrySteps.h"
+#include "engine/StepSlots.h"
 #include "script/ScriptLines.h"
 #include "system/ApplicationTitle.h"
 #include "script/ScriptSections.h"
@@ -80,20 +81,7 @@ void TfRemoveApp::btnStartClick() { RunRemoval(kStartButtonSwitches); }
 
 void TfRemoveApp::RunRemoval(const StepSwitches& switches) { tidemark::RunRemoval(*this, switches); }
 
-void TfRemoveApp::RunStep(int slot) {
-  switch (slot) {
-    case 1: return KillProcesses();
-    case 2: return RemoveServices();
-    case 3: return RemoveBHOs();
-    case 4: return RemoveStartupEntries();
-    case 5: return RemoveUninstallEntries();
-    case 6: return RemoveRegistryKeys();
-    case 7: return RemoveFilesAndFolders();
-    case 8: return RestoreRegistry();
-    case 9: return RestoreFolders();
-    default: return;
-  }
-}
+void TfRemoveApp::RunStep(int slot) { RunStepOfSlot(*this, slot); }
 
 void TfRemoveApp::KillProcesses() { tidemark::KillProcesses(*this); }
 void TfRemoveApp::RemoveServices() { tidemark::RemoveServices(*this); }

@@ -83,6 +83,7 @@ class RunningProgram {
                        &started)) {
       CloseHandle(started.hThread);
       m_process.reset(started.hProcess);
+      m_id = started.dwProcessId;
     }
   }
   ~RunningProgram() {
@@ -92,9 +93,13 @@ class RunningProgram {
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;
   bool Running() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
+  // True once the process has ended, waiting for it a bounded while.
+  bool WaitEnded() const { return m_process && WaitForSingleObject(m_process.get(), 5000) == WAIT_OBJECT_0; }
+  DWORD Id() const { return m_id; }
 
  private:
   UniqueHandle m_process;
+  DWORD m_id = 0;
 };
 
 // What the embedded script names, seeded under both roots, with a decoy

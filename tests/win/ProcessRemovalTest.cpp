@@ -9,47 +9,19 @@
 #include "system/UniqueHandle.h"
 #include "win/DialogDismisser.h"
 #include "win/StepHarness.h"
+#include "win/LumenseekInstallation.h"
 #include "win/TestFolders.h"
 
 namespace tidemark {
 namespace {
 
+using testing::RunningProgram;
 using testing::ScratchFolder;
 using testing::StepHarness;
 
-// Starts a copy of the sleeper under another image name; ends it when done.
-class RunningCopy {
- public:
-  RunningCopy(const ScratchFolder& folder, const std::string& imageName) {
-    const std::string copy = folder / imageName;
-    CopyFileA((testing::TestProgramFolder() + "\\tidemark_test_sleeper.exe").c_str(), copy.c_str(), FALSE);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    std::string commandLine = "\"" + copy + "\" 60000";
-    if (CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &started)) {
-      CloseHandle(started.hThread);
-      m_process.reset(started.hProcess);
-      m_id = started.dwProcessId;
-    }
-  }
-  ~RunningCopy() {
-    if (Running()) TerminateProcess(m_process.get(), 1);
-    if (m_process) WaitForSingleObject(m_process.get(), 5000);
-  }
-  bool Running() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
-  bool WaitEnded() const { return m_process && WaitForSingleObject(m_process.get(), 5000) == WAIT_OBJECT_0; }
-  DWORD Id() const { return m_id; }
-
- private:
-  UniqueHandle m_process;
-  DWORD m_id = 0;
-};
-
 TEST(Processes, NameMatchesWithoutRegardToLetterCase) {
   ScratchFolder folder;
-  RunningCopy agent(folder, "lumenseekagent.exe");
+  RunningProgram agent(folder / "lumenseekagent.exe");
   ASSERT_TRUE(agent.Running());
   EXPECT_EQ(FindProcessId("LumenSeekAgent.EXE"), agent.Id());
   EXPECT_EQ(FindProcessId(folder / "lumenseekagent.exe"), kNoProcess);  // snapshot names have no folder
@@ -60,14 +32,14 @@ TEST(Processes, NameMatchesWithoutRegardToLetterCase) {
 
 TEST(Processes, OneCallEndsOnlyTheFirstInstance) {
   ScratchFolder folder;
-  RunningCopy first(folder, "lumenseek.exe");
-  RunningCopy second(folder, "lumenseek.exe");
-  RunningCopy decoy(folder, "lumenseek2.exe");
+  RunningProgram first(folder / "lumenseek.exe");
+  RunningProgram second(folder / "lumenseek.exe");
+  RunningProgram decoy(folder / "lumenseek2.exe");
   ASSERT_TRUE(first.Running() && second.Running() && decoy.Running());
   const DWORD firstInSnapshot = FindProcessId("lumenseek.exe");
   KillProcessByName("lumenseek.exe");
-  const RunningCopy& ended = firstInSnapshot == first.Id() ? first : second;
-  const RunningCopy& other = firstInSnapshot == first.Id() ? second : first;
+  const RunningProgram& ended = firstInSnapshot == first.Id() ? first : second;
+  const RunningProgram& other = firstInSnapshot == first.Id() ? second : first;
   EXPECT_TRUE(ended.WaitEnded());
   EXPECT_TRUE(other.Running());
   EXPECT_TRUE(decoy.Running());
@@ -75,9 +47,9 @@ TEST(Processes, OneCallEndsOnlyTheFirstInstance) {
 
 TEST(Processes, StepEndsEveryListedProgramAndPostsOnlyItsHeading) {
   ScratchFolder folder;
-  RunningCopy agent(folder, "lumenseekagent.exe");
-  RunningCopy main(folder, "lumenseek.exe");
-  RunningCopy decoy(folder, "lumenseek-updater.exe");
+  RunningProgram agent(folder / "lumenseekagent.exe");
+  RunningProgram main(folder / "lumenseek.exe");
+  RunningProgram decoy(folder / "lumenseek-updater.exe");
   StepHarness harness("[PROCESS]\r\nitem1=lumenseekagent.exe\r\nitem2=LUMENSEEK.EXE\r\nitem3=\r\nitem4=lumenseek-updater.exe");
   KillProcesses(harness);
   EXPECT_TRUE(agent.WaitEnded());
