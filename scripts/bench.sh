@@ -12,6 +12,11 @@ benches=(tidemark_reader_bench tidemark_run_bench tidemark_file_delete_bench tid
          tidemark_startup_bench)
 cmake --build "$build/win64" -j "$(nproc)" --target "${benches[@]}"
 
+echo "== the section walk on this machine (optimised host build)"
+cmake -S "$root" -B "$build/host-bench" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build/host-bench" -j "$(nproc)" --target tidemark_walk_bench
+"$build/host-bench/tests/tidemark_walk_bench"
+
 echo "== the shipped 32-bit Tidemark.exe"
 cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
   -DCMAKE_BUILD_TYPE=MinSizeRel -DTIDEMARK_WERROR=ON -DTIDEMARK_TESTS=OFF >/dev/null

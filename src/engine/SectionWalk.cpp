@@ -12,10 +12,11 @@ WalkResult WalkSection(const ScriptIni& script, std::string_view section,
   WalkResult result;
   EntryList list;
   script.ReadSectionEntries(section, list);
+  const EntryListIndex values(list);
   const std::size_t count = list.size();
   for (std::size_t index = 0; index < count; ++index) {
     const std::string name = EntryNameAt(list, index);
-    const std::string value = EntryValueOf(list, name);
+    const std::string value = values.ValueOf(name);
     if (value.empty()) break;
 
     std::string usable = value;

@@ -7,11 +7,20 @@ namespace tidemark {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// The profile functions skip spaces, tabs and vertical tabs around lines,
+// names and values.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Names passed to a lookup lose their spaces, and only their spaces.
+std::string_view TrimSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   return text;
 }
 
@@ -25,43 +34,54 @@ std::string_view StripQuotes(std::string_view value) {
   return value;
 }
 
+// The key under which a name is found: two names are equal without regard
+// to case exactly when their keys are equal, since folding keeps every
+// double-byte character (and so every character boundary) as it is.
+std::string LookupKey(std::string_view name) { return ToUpperAsciiCp949(name); }
+
 }  // namespace
 
 ScriptIni::ScriptIni(std::string_view text) {
-  Section* current = nullptr;
   std::size_t lineNumber = 0;
-  for (const std::string& rawLine : SplitScriptLines(text)) {
-    ++lineNumber;
-    const std::string_view line = TrimBlanks(rawLine);
-    if (line.empty()) continue;
-    if (line.front() == '[') {
-      // Like the profile functions, take the name up to the last ']' and skip
-      // a header that has none; its entries stay with the section before.
-      const std::size_t close = line.rfind(']');
-      if (close == std::string_view::npos) {
-        m_ignoredLines.push_back(lineNumber);
-        continue;
-      }
-      m_sections.push_back({std::string(TrimBlanks(line.substr(1, close - 1))), lineNumber, {}});
-      current = &m_sections.back();
-      continue;
+  for (const std::string& rawLine : SplitScriptLines(text)) AddLine(rawLine, ++lineNumber);
+  for (std::size_t index = 0; index < m_sections.size(); ++index) {
+    Section& section = m_sections[index];
+    m_firstSectionByName.emplace(LookupKey(section.name), index);
+    for (std::size_t entry = 0; entry < section.entries.size(); ++entry) {
+      section.firstEntryByName.emplace(LookupKey(section.entries[entry].name), entry);
     }
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos || current == nullptr) {
-      m_ignoredLines.push_back(lineNumber);
-      continue;
-    }
-    current->entries.push_back({std::string(TrimBlanks(line.substr(0, equals))),
-                                std::string(StripQuotes(TrimBlanks(line.substr(equals + 1)))),
-                                lineNumber});
   }
 }
 
-const ScriptIni::Section* ScriptIni::FindSection(std::string_view name) const {
-  for (const Section& section : m_sections) {
-    if (EqualsIgnoreCaseCp949(section.name, name)) return &section;
+void ScriptIni::AddLine(std::string_view rawLine, std::size_t lineNumber) {
+  std::string_view line = rawLine;
+  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+  if (line.empty()) return;
+  if (line.front() == ';') {
+    m_commentLines.push_back(lineNumber);
+    return;
   }
-  return nullptr;
+  if (line.front() == '[') {
+    // The name ends at the first "]", or with the line when there is none;
+    // whatever follows that "]" is ignored.
+    const std::size_t close = line.find(']');
+    const std::string_view name = line.substr(1, close == std::string_view::npos ? line.npos : close - 1);
+    m_sections.push_back({std::string(TrimBlanks(name)), lineNumber, close != std::string_view::npos, {}, {}});
+    return;
+  }
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos || m_sections.empty()) {
+    m_ignoredLines.push_back(lineNumber);
+    return;
+  }
+  m_sections.back().entries.push_back({std::string(TrimBlanks(line.substr(0, equals))),
+                                       std::string(StripQuotes(TrimBlanks(line.substr(equals + 1)))),
+                                       lineNumber});
+}
+
+const ScriptIni::Section* ScriptIni::FindSection(std::string_view name) const {
+  const auto found = m_firstSectionByName.find(LookupKey(TrimSpaces(name)));
+  return found == m_firstSectionByName.end() ? nullptr : &m_sections[found->second];
 }
 
 std::vector<std::string> ScriptIni::ListEntryNames(std::string_view sectionName) const {
@@ -90,12 +110,9 @@ std::vector<std::string> ScriptIni::ListEntryNames(std::string_view sectionName)
 std::string ScriptIni::LookupValue(std::string_view sectionName, std::string_view name) const {
   const Section* section = FindSection(sectionName);
   if (section == nullptr) return {};
-  for (const Entry& entry : section->entries) {
-    if (EqualsIgnoreCaseCp949(entry.name, name)) {
-      return entry.value.substr(0, kValueBufferSize - 1);
-    }
-  }
-  return {};
+  const auto found = section->firstEntryByName.find(LookupKey(TrimSpaces(name)));
+  if (found == section->firstEntryByName.end()) return {};
+  return section->entries[found->second].value.substr(0, kValueBufferSize - 1);
 }
 
 void ScriptIni::ReadSectionEntries(std::string_view section, EntryList& list) const {
@@ -120,6 +137,20 @@ std::string EntryValueOf(const EntryList& list, std::string_view name) {
     }
   }
   return {};
+}
+
+EntryListIndex::EntryListIndex(const EntryList& list) : m_list(list) {
+  for (std::size_t index = 0; index < list.size(); ++index) {
+    const std::size_t equals = list[index].find('=');
+    if (equals == std::string::npos) continue;
+    m_firstLineByName.emplace(LookupKey(std::string_view(list[index]).substr(0, equals)), index);
+  }
+}
+
+std::string EntryListIndex::ValueOf(std::string_view name) const {
+  const auto found = m_firstLineByName.find(LookupKey(name));
+  if (found == m_firstLineByName.end()) return {};
+  return m_list[found->second].substr(name.size() + 1);
 }
 
 }  // namespace tidemark

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tidemark {
@@ -35,7 +36,9 @@ class ScriptIni {
   std::vector<std::string> ListEntryNames(std::string_view section) const;
 
   // The value of the first entry of the section with that name (case
-  // ignored), cut to 2047 bytes; empty when there is none.
+  // ignored), cut to 2047 bytes; empty when there is none. Spaces around the
+  // section and entry names passed in are dropped first, as the profile
+  // functions do.
   std::string LookupValue(std::string_view section, std::string_view name) const;
 
   struct Entry {
@@ -46,21 +49,35 @@ class ScriptIni {
   struct Section {
     std::string name;
     std::size_t line;
+    bool closed;  // its line has the "]" that ends the name
     std::vector<Entry> entries;
+    // Upper-cased entry name -> index of the first entry of that name.
+    std::unordered_map<std::string, std::size_t> firstEntryByName;
   };
 
   // The parsed sections in file order; a repeated section name is kept here
   // but never found by the lookups, which use the first one.
   const std::vector<Section>& Sections() const { return m_sections; }
 
-  // Lines that are neither a section line nor an entry, with their numbers.
-  const std::vector<std::size_t>& IgnoredLines() const { return m_ignoredLines; }
-
- private:
+  // The section that the lookups search for a name (the first one of that
+  // name, case ignored), or nullptr.
   const Section* FindSection(std::string_view name) const;
 
+  // Lines that are neither a section line, an entry nor a comment, with
+  // their numbers: lines without "=", and anything before the first section.
+  const std::vector<std::size_t>& IgnoredLines() const { return m_ignoredLines; }
+
+  // Lines whose first non-blank character is ";": comments, which belong to
+  // no section and are never listed or found.
+  const std::vector<std::size_t>& CommentLines() const { return m_commentLines; }
+
+ private:
+  void AddLine(std::string_view line, std::size_t lineNumber);
+
   std::vector<Section> m_sections;
+  std::unordered_map<std::string, std::size_t> m_firstSectionByName;
   std::vector<std::size_t> m_ignoredLines;
+  std::vector<std::size_t> m_commentLines;
 };
 
 // The text of the line up to its first "=", or "" when it has none.
@@ -69,5 +86,19 @@ std::string EntryNameAt(const EntryList& list, std::size_t index);
 // The rest of the first line whose text before its first "=" equals the name
 // (case ignored), after the name and its "="; "" when no line matches.
 std::string EntryValueOf(const EntryList& list, std::string_view name);
+
+// EntryValueOf over one list for many names: the first line of each name is
+// found once, so that a walk over a long section takes linear time. The list
+// must outlive the index and stay unchanged.
+class EntryListIndex {
+ public:
+  explicit EntryListIndex(const EntryList& list);
+  // Exactly what EntryValueOf(list, name) yields.
+  std::string ValueOf(std::string_view name) const;
+
+ private:
+  const EntryList& m_list;
+  std::unordered_map<std::string, std::size_t> m_firstLineByName;
+};
 
 }  // namespace tidemark

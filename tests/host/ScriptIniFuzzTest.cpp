@@ -22,7 +22,7 @@ std::string RandomScript(std::mt19937& random) {
   static const char* const kPieces[] = {
       "[", "]", "=", "\"", "'", " ", "\t", "\r", "\n", "\r\n", "" /* a zero byte */,
       "FILE", "PATH", "item1", "ITEM1", "%PROGRAM_FILES%", "%TEMP%", "\xB0", "\xB0\xCB", "\x81\x41",
-      "|=|", "\\", "*.*", "x"};
+      "|=|", "\\", "*.*", "x", ";", "\v", "#", "\n;item1=", "\r\n[FILE"};
   std::string text;
   const int pieces = std::uniform_int_distribution<int>(0, 400)(random);
   for (int i = 0; i < pieces; ++i) {
@@ -56,6 +56,11 @@ TEST(ScriptIniFuzz, RandomScriptsNeverBreakTheReadingRules) {
         listingBytes += name.size() + 1;
       }
       ASSERT_LE(listingBytes, ScriptIni::kNameListingSize);
+      const EntryListIndex index(list);
+      for (const std::string& line : list) {
+        const std::string name = line.substr(0, line.find('='));
+        ASSERT_EQ(index.ValueOf(name), EntryValueOf(list, name));
+      }
       int calls = 0;
       const WalkResult walked = WalkSection(script, section, folders, [&](const std::string&, const std::string& value) {
         EXPECT_FALSE(value.empty());

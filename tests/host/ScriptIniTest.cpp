@@ -99,8 +99,11 @@ TEST(ScriptIniMalformed, LinesOutsideTheFormatAreNotEntries) {
   const std::string text =
       "orphan=before any section\r\n[S]\r\n; a comment\r\nno equals sign\r\n[broken\r\nx=1\r\n";
   const ScriptIni script(text);
-  EXPECT_EQ(Entries(text, "S"), (EntryList{"x=1"}));
-  EXPECT_EQ(script.IgnoredLines(), (std::vector<std::size_t>{1, 3, 4, 5}));
+  // "[broken" opens the section "broken", which takes x=1 from [S].
+  EXPECT_EQ(Entries(text, "S"), EntryList{});
+  EXPECT_EQ(Entries(text, "broken"), (EntryList{"x=1"}));
+  EXPECT_EQ(script.IgnoredLines(), (std::vector<std::size_t>{1, 4}));
+  EXPECT_EQ(script.CommentLines(), (std::vector<std::size_t>{3}));
 }
 
 TEST(ScriptIniMalformed, EmptyNameEndsTheListing) {

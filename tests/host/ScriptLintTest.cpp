@@ -204,19 +204,22 @@ TEST(ScriptLintValues, ParentFolderBeforeItsSubfolderIsAWarning) {
 // --- Notes --------------------------------------------------------------------
 
 TEST(ScriptLintNotes, SectionsAndLinesThatAreNeverReadAreNotes) {
-  ExpectFindings(Script({"before=x", "[APPTYPE]", "; a comment", "[OTHER", "title=t", "[Extra]", "k=v",
-                         "[REGISTRY_NAME]", "n=v"}),
+  // A plain comment says nothing; one that looks like an entry gets a note.
+  ExpectFindings(Script({"before=x", "[APPTYPE]", "; a comment", " ;title=old", "[OTHER", "title=t", "[Extra]",
+                         "k=v", "[REGISTRY_NAME]", "n=v", "no equals"}),
                  {{1, N, "entry before the first section line"},
-                  {3, N, "neither a section line nor a Name=Value entry"},
-                  {4, N, "without a closing ']'"},
-                  {6, N, "section [Extra] is not one the program reads"},
-                  {8, N, "[REGISTRY_NAME] is read by no removal step"}});
+                  {4, N, "commented out: never handled"},
+                  {5, W, "without a closing ']' still opens the section [OTHER]"},
+                  {5, N, "section [OTHER] is not one the program reads"},
+                  {7, N, "section [Extra] is not one the program reads"},
+                  {9, N, "[REGISTRY_NAME] is read by no removal step"},
+                  {11, N, "neither a section line nor a Name=Value entry"}});
 }
 
 // --- The whole report ---------------------------------------------------------
 
 TEST(ScriptLintReport, FindingsAreSortedByLineAndFormattedLikeACompiler) {
-  const LintResult result = LintScript(Script({"[PROCESS]", "a=x\\a.exe", "A=b.exe", "[OTHER]", "; c"}));
+  const LintResult result = LintScript(Script({"[PROCESS]", "a=x\\a.exe", "A=b.exe", "[OTHER]", "c"}));
   ASSERT_EQ(result.findings.size(), 4u) << Dump(result.findings);
   EXPECT_EQ(FormatFinding("s.ini", result.findings[0]).rfind("s.ini:2: error: process name 'x\\a.exe'", 0), 0u);
   EXPECT_EQ(FormatFinding("s.ini", result.findings[3]),

@@ -29,6 +29,13 @@ TEST(SectionWalk, StopsAtTheFirstEmptyValue) {
   EXPECT_EQ(Walk("[PROCESS]\r\nitem1=\"\"\r\nitem2=b.exe", "PROCESS"), Handled{});
 }
 
+TEST(SectionWalk, CommentedOutEntriesAreNeverHandledAndNeverEndTheWalk) {
+  EXPECT_EQ(Walk("[FILE]\r\n;item1=%LOCAL_APPDATA%\\*.*\r\nitem2=%TEMP%\\a.tmp", "FILE"),
+            (Handled{{"item2", "C:\\Users\\kim\\AppData\\Local\\Temp\\a.tmp"}}));
+  EXPECT_EQ(Walk("[PROCESS]\r\n;item0=\r\nitem1=a.exe\r\n  ;item2=b.exe\r\nitem3=c.exe", "PROCESS"),
+            (Handled{{"item1", "a.exe"}, {"item3", "c.exe"}}));
+}
+
 TEST(SectionWalk, RepeatedNameHandlesTheFirstValueTwice) {
   EXPECT_EQ(Walk("[PROCESS]\r\nitem1=first.exe\r\nITEM1=second.exe", "PROCESS"),
             (Handled{{"item1", "first.exe"}, {"ITEM1", "first.exe"}}));

@@ -48,6 +48,33 @@ TEST(ProfileAgreement, LongValueIsCutTheSameWay) {
   ExpectSameEntries("[FILE]\r\nitem1=" + std::string(3000, 'v') + "\r\nitem2=w\r\n", {"FILE"});
 }
 
+// Where this Wine's profile functions read differently from Windows, our
+// reader follows Windows, and those scripts are not compared here (the host
+// tests of the reading rules hold them):
+// - Wine finds a comment line by its name with the ";" in front
+//   (";item1" yields the value of ";item1=x"); Windows never finds a comment.
+// - Wine ends a section name at the last "]" of its line, Windows at the
+//   first: "[A]B]" is the section "A" on Windows and "A]B" under Wine.
+// - Wine ignores a section line without "]", so its entries stay with the
+//   section before; on Windows "[PROCESS" opens the section PROCESS.
+TEST(ProfileAgreement, CommentsAndLinesWithoutEquals) {
+  ExpectSameEntries(
+      "; leading comment\r\n[PROCESS]\r\n;item0=\r\nitem1=a.exe\r\n; plain\r\n  ;item2=b.exe\r\n"
+      "no equals here\r\nitem3=c.exe;d.exe\r\na;b=1\r\n#item4=e.exe\r\n;[FILE]\r\nitem5=f.exe\r\n",
+      {"PROCESS", "FILE"});
+}
+
+TEST(ProfileAgreement, TabsAndVerticalTabsAroundLinesNamesAndValues) {
+  ExpectSameEntries("\t[\tS\v]\r\n\ta\t=\t1\t\r\n\vb\v=\v2\v\r\n \t\v\r\n\v;c=3\r\nd=\t\"q\"\t\r\n", {"S"});
+}
+
+TEST(ProfileAgreement, TextAfterTheClosingBracketAndRepeatedSections) {
+  ExpectSameEntries(
+      "[FILE] ; old\r\nitem1=x\r\n[PATH]trailing text\r\nitem1=p\r\n[file]\r\nitem1=y\r\nitem2=z\r\n"
+      "[S]\r\na=1\r\n[s]\r\nb=2\r\na=3\r\n",
+      {"FILE", "PATH", "S"});
+}
+
 TEST(ProfileAgreement, ThousandEntrySection) {
   std::string text = "[FILE]\r\n";
   for (int i = 1; i <= 1000; ++i) text += "item" + std::to_string(i) + "=%TEMP%\\f" + std::to_string(i) + ".tmp\r\n";

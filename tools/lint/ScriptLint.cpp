@@ -43,10 +43,7 @@ std::string EntriesAre(std::size_t count) { return Entries(count) + (count == 1 
 
 // The section that the reader finds for a name: the first one, case ignored.
 const ScriptIni::Section* FirstSection(const ScriptIni& script, std::string_view name) {
-  for (const ScriptIni::Section& section : script.Sections()) {
-    if (EqualsIgnoreCaseCp949(section.name, name)) return &section;
-  }
-  return nullptr;
+  return script.FindSection(name);
 }
 
 // The entry whose value a lookup of the name yields, or npos.
@@ -63,15 +60,25 @@ void CheckIgnoredLines(const ScriptIni& script, const std::vector<std::string>& 
     // The byte-order mark has its own finding, which says why.
     if (byteOrderMark && number == 1) continue;
     const std::string_view text = TrimBlanks(lines.at(number - 1));
-    std::string message;
-    if (!text.empty() && text.front() == '[') {
-      message = "section line without a closing ']' is ignored; the entries below it stay with the section before";
-    } else if (text.find('=') != std::string_view::npos) {
-      message = "entry before the first section line is ignored";
-    } else {
-      message = "line is neither a section line nor a Name=Value entry and is ignored";
-    }
+    // Inside a section every line with "=" is an entry, so one that is
+    // ignored lies before the first section line.
+    const std::string message = text.find('=') != std::string_view::npos
+                                    ? "entry before the first section line is ignored"
+                                    : "line is neither a section line nor a Name=Value entry and is ignored";
     findings.push_back({number, Severity::Note, message});
+  }
+  // Only a comment that looks like an entry is worth a word: it is most
+  // likely an entry that its author switched off, or meant to keep.
+  for (const std::size_t number : script.CommentLines()) {
+    if (lines.at(number - 1).find('=') == std::string::npos) continue;
+    findings.push_back({number, Severity::Note,
+                        "commented out: never handled (a line whose first non-blank character is ';' is a comment)"});
+  }
+  for (const ScriptIni::Section& section : script.Sections()) {
+    if (section.closed) continue;
+    findings.push_back({section.line, Severity::Warning,
+                        "section line without a closing ']' still opens the section " + SectionLabel(section.name) +
+                            ": the entries below it belong to that section, not to the one before"});
   }
 }
 
