@@ -10,8 +10,9 @@ namespace tidemark {
 void RemoveFilesAndFolders(StepContext& context) {
   context.AddStatus(status::kRemoveFiles);
   const ScriptIni& script = context.Script();
-  WalkSection(script, sections::kFile, context.Folders(), [](const std::string&, const std::string& path) {
-    DeleteFilesByMask(path);
+  const std::vector<std::string> protectedFolders = ProtectedFolders(context.Folders());
+  WalkSection(script, sections::kFile, context.Folders(), [&](const std::string&, const std::string& path) {
+    DeleteFilesByMask(path, protectedFolders);
     return WalkControl::Continue;
   });
   WalkSection(script, sections::kPath, context.Folders(), [](const std::string&, const std::string& folder) {

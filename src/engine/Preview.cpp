@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <set>
 
+#include "engine/ProtectedKeys.h"
+#include "engine/ProtectedProcesses.h"
 #include "engine/RegistryRules.h"
 #include "engine/SectionWalk.h"
 #include "script/Cp949Text.h"
 #include "script/ScriptSections.h"
+#include "system/FileRemoval.h"
 #include "system/MaskPath.h"
+#include "system/Processes.h"
 #include "system/RegistryEntries.h"
 #include "system/UniqueHandle.h"
 
@@ -20,15 +24,7 @@ namespace {
 constexpr REGSAM kReadOnly = KEY_READ;
 
 int CountRunning(const std::string& imageName) {
-  UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return 0;
-  PROCESSENTRY32 entry = {};
-  entry.dwSize = sizeof entry;
-  int running = 0;
-  for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
-    if (EqualsIgnoreCaseCp949(entry.szExeFile, imageName)) ++running;
-  }
-  return running;
+  return static_cast<int>(FindProcessIds(imageName).size());
 }
 
 bool HasRunValue(HKEY root, const std::string& name) {
@@ -49,21 +45,27 @@ void CountTree(HKEY key, int& subkeys, int& values) {
   for (DWORD index = 0; index < keyCount; ++index) {
     DWORD size = static_cast<DWORD>(name.size());
     if (RegEnumKeyExA(key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) continue;
+    // As DeletePath does: a symbolic link is counted as itself, never as its target.
     UniqueHKey child;
-    if (RegOpenKeyExA(key, name.data(), 0, kReadOnly, child.put()) == ERROR_SUCCESS) CountTree(child.get(), subkeys, values);
+    if (RegOpenKeyExA(key, name.data(), REG_OPTION_OPEN_LINK, kReadOnly, child.put()) == ERROR_SUCCESS) {
+      CountTree(child.get(), subkeys, values);
+    }
   }
 }
 
 // The key that DeletePath would delete: `path` below `parent`, or from the
-// root when it starts with a backslash; a path that names its base is refused.
-KeyPreview LookAtKey(HKEY root, const char* rootName, const std::string& parent, const std::string& path) {
+// root when it starts with a backslash. A refused entry (a path from the
+// root, one that names its base, a protected key) deletes nothing and is
+// counted as nothing.
+KeyPreview LookAtKey(HKEY root, const char* rootName, const std::string& parent, const std::string& path,
+                     bool refused) {
   KeyPreview preview{rootName, {}, false, false, 0, 0};
   const bool absolute = !path.empty() && path.front() == '\\';
   const std::string rest = absolute ? path.substr(1) : path;
   const std::string shownParent = !parent.empty() && parent.front() == '\\' ? parent.substr(1) : parent;
   preview.path = absolute || shownParent.empty() ? rest
                                                  : shownParent + (shownParent.back() == '\\' ? "" : "\\") + rest;
-  if (rest.find_first_not_of('\\') == std::string::npos) {
+  if (refused || rest.find_first_not_of('\\') == std::string::npos) {
     preview.refused = true;
     return preview;
   }
@@ -78,7 +80,7 @@ KeyPreview LookAtKey(HKEY root, const char* rootName, const std::string& parent,
   }
   const HKEY base = absolute || parentPath.empty() ? root : parentKey.get();
   UniqueHKey key;
-  if (RegOpenKeyExA(base, rest.c_str(), 0, kReadOnly, key.put()) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(base, rest.c_str(), REG_OPTION_OPEN_LINK, kReadOnly, key.put()) != ERROR_SUCCESS) {
     return preview;
   }
   preview.exists = true;
@@ -116,26 +118,33 @@ std::string Lower(const std::string& path) {
 
 class PreviewBuilder {
  public:
-  PreviewBuilder(const ScriptIni& script, const FolderLookup& folders) : m_script(script), m_folders(folders) {}
+  PreviewBuilder(const ScriptIni& script, const FolderLookup& folders)
+      : m_script(script), m_folders(folders), m_protectedFolders(ProtectedFolders(folders)) {}
 
   PreviewReport Build() {
     Walk(sections::kProcess, [this](const std::string&, const std::string& name) {
-      m_report.processes.push_back({name, CountRunning(name)});
+      m_report.processes.push_back({name, CountRunning(name), IsProtectedProcessName(name)});
     });
+    // As the run does, a Run value goes by its name even when its command's
+    // folder macro cannot be resolved here.
     Walk(sections::kStartRun, [this](const std::string& name, const std::string&) {
       m_report.runValues.push_back({name, HasRunValue(HKEY_CURRENT_USER, name), HasRunValue(HKEY_LOCAL_MACHINE, name)});
-    });
+    }, true);
     Walk(sections::kUninstall, [this](const std::string&, const std::string& subkey) {
-      m_report.uninstallEntries.push_back(LookAtKey(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kUninstallKeyPath, subkey));
-      m_report.uninstallEntries.push_back(LookAtKey(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kUninstallKeyPath, subkey));
+      m_report.uninstallEntries.push_back(LookAtKey(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kUninstallKeyPath, subkey,
+                                                    RefusesUninstallEntry(RegistryRoot::CurrentUser, subkey)));
+      m_report.uninstallEntries.push_back(LookAtKey(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kUninstallKeyPath,
+                                                    subkey, RefusesUninstallEntry(RegistryRoot::LocalMachine, subkey)));
     });
     Walk(sections::kCurrentUser, [this](const std::string& name, const std::string& value) {
-      m_report.registryKeys.push_back(
-          LookAtKey(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", RegistryParentPath(name, value), value));
+      m_report.registryKeys.push_back(LookAtKey(HKEY_CURRENT_USER, "HKEY_CURRENT_USER",
+                                                RegistryParentPath(name, value), value,
+                                                RefusesRegistryKeyEntry(RegistryRoot::CurrentUser, name, value)));
     });
     Walk(sections::kLocalMachine, [this](const std::string& name, const std::string& value) {
-      m_report.registryKeys.push_back(
-          LookAtKey(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", RegistryParentPath(name, value), value));
+      m_report.registryKeys.push_back(LookAtKey(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE",
+                                                RegistryParentPath(name, value), value,
+                                                RefusesRegistryKeyEntry(RegistryRoot::LocalMachine, name, value)));
     });
     Walk(sections::kFile, [this](const std::string&, const std::string& path) { AddFiles(path); });
     Walk(sections::kPath, [this](const std::string&, const std::string& folder) { AddFolder(folder); });
@@ -144,33 +153,36 @@ class PreviewBuilder {
 
  private:
   template <typename Handle>
-  void Walk(std::string_view section, Handle handle) {
-    const WalkResult result = WalkSection(m_script, section, m_folders, [&](const std::string& name, const std::string& value) {
+  void Walk(std::string_view section, Handle handle, bool unresolvedToo = false) {
+    const EntryHandler each = [&](const std::string& name, const std::string& value) {
       handle(name, value);
       return WalkControl::Continue;
-    });
+    };
+    const WalkResult result = WalkSection(m_script, section, m_folders, each, unresolvedToo ? &each : nullptr);
+    if (unresolvedToo) return;
     for (int i = 0; i < result.skippedUnresolved; ++i) {
       m_report.skipped.push_back("[" + std::string(section) + "] an entry whose folder macro cannot be resolved");
     }
   }
 
+  // The same target and the same matching files as DeleteFilesByMask.
   void AddFiles(const std::string& path) {
-    const std::optional<MaskPath> split = SplitMaskPath(path);
-    if (!split || !IsFullyQualifiedPath(split->folder) || split->folder.empty()) return;
-    for (const FolderEntry& entry : ListFolder(split->folder, split->mask)) {
-      if (entry.folder) continue;  // folders are never deleted as files
-      const std::string file = WithTrailingBackslash(split->folder) + entry.name;
-      if (!m_deleted.insert(Lower(file)).second) continue;
-      m_report.files.push_back({file, entry.readOnly});
-      if (entry.readOnly) m_deleted.erase(Lower(file));
-    }
+    const std::optional<MaskPath> target = FileDeletionTarget(path, m_protectedFolders);
+    if (!target) return;
+    ForEachMatchingFile(target->folder, target->mask, [&](const FoundFile& entry) {
+      const bool readOnly = (entry.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+      const std::string file = WithTrailingBackslash(target->folder) + entry.name;
+      if (!m_deleted.insert(Lower(file)).second) return;
+      m_report.files.push_back({file, readOnly});
+      if (readOnly) m_deleted.erase(Lower(file));
+    });
   }
 
   void AddFolder(const std::string& folder) {
     FolderPreview preview{folder, false, false};
     const DWORD attributes = GetFileAttributesA(folder.c_str());
     preview.exists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (preview.exists && IsFullyQualifiedPath(folder)) {
+    if (preview.exists && IsRemovableFolder(folder)) {
       const std::vector<FolderEntry> entries = ListFolder(folder, "*");
       preview.wouldBeEmpty = std::all_of(entries.begin(), entries.end(), [&](const FolderEntry& entry) {
         const std::string path = Lower(WithTrailingBackslash(folder) + entry.name);
@@ -183,6 +195,7 @@ class PreviewBuilder {
 
   const ScriptIni& m_script;
   const FolderLookup& m_folders;
+  const std::vector<std::string> m_protectedFolders;
   PreviewReport m_report;
   std::set<std::string> m_deleted;
   std::set<std::string> m_removedFolders;
@@ -190,7 +203,7 @@ class PreviewBuilder {
 
 std::string Describe(const KeyPreview& key) {
   std::string line = "  " + key.root + "\\" + key.path + ": ";
-  if (key.refused) return line + "refused (names its parent key itself)\n";
+  if (key.refused) return line + "refused (a protected key, or not below its parent key): deletes nothing\n";
   if (!key.exists) return line + "absent\n";
   return line + std::to_string(key.subkeys) + " subkeys, " + std::to_string(key.values) + " values\n";
 }
@@ -202,9 +215,10 @@ PreviewReport BuildPreview(const ScriptIni& script, const FolderLookup& folders)
 }
 
 std::string FormatPreview(const PreviewReport& report) {
-  std::string text = "Processes (one instance of each name is ended):\n";
+  std::string text = "Processes (every running instance of each name is ended):\n";
   for (const ProcessPreview& process : report.processes) {
-    text += "  " + process.imageName + ": " + std::to_string(process.running) + " running\n";
+    text += "  " + process.imageName + ": " + std::to_string(process.running) + " running" +
+            (process.refused ? " (a process of Windows itself: never ended)" : "") + "\n";
   }
   text += "Run values:\n";
   for (const RunValuePreview& value : report.runValues) {

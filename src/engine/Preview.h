@@ -12,7 +12,8 @@ namespace tidemark {
 
 struct ProcessPreview {
   std::string imageName;
-  int running = 0;  // instances now; one run ends the first of them
+  int running = 0;       // instances now; a run ends every one of them
+  bool refused = false;  // one of Windows' own processes: never ended
 };
 
 struct RunValuePreview {
@@ -25,7 +26,7 @@ struct KeyPreview {
   std::string root;  // "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE"
   std::string path;  // below the root
   bool exists = false;
-  bool refused = false;  // names the key it is resolved from: never deleted
+  bool refused = false;  // protected, or not below its parent key: never deleted
   int subkeys = 0;       // in the whole tree below the key
   int values = 0;        // in the key and the whole tree below it
 };

@@ -1,5 +1,6 @@
 #include "engine/ProcessSteps.h"
 
+#include "engine/ProtectedProcesses.h"
 #include "engine/SectionWalk.h"
 #include "engine/StatusLines.h"
 #include "script/ScriptSections.h"
@@ -12,7 +13,9 @@ void KillProcesses(StepContext& context) {
   context.AddStatus(status::kKillProcesses);
   WalkSection(context.Script(), sections::kProcess, context.Folders(),
               [](const std::string&, const std::string& imageName) {
-                KillProcessByName(imageName);
+                // Ending one of Windows' own processes would stop the session
+                // or the system, whatever the script meant.
+                if (!IsProtectedProcessName(imageName)) KillProcessByName(imageName);
                 return WalkControl::Continue;
               });
 }

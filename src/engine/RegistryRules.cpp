@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "script/Cp949Text.h"
+
 namespace tidemark {
 
 void SplitByDelimiter(std::vector<std::string>& list, std::string_view text, std::string_view delimiter) {
@@ -29,9 +31,13 @@ void SplitByDelimiter(std::vector<std::string>& list, std::string_view text, std
 }
 
 std::string RegistryParentPath(std::string_view name, std::string_view value) {
-  if (name == value) return {};
-  if (name.size() > value.size() && name.substr(name.size() - value.size()) == value &&
-      name[name.size() - value.size() - 1] == '\\') {
+  // Key names are compared without regard to case by the registry, so a last
+  // component that differs from the value only in case names the same key.
+  // The component starts right after a backslash, which is never part of a
+  // double-byte character, so the comparison starts on a character boundary.
+  if (EqualsIgnoreCaseCp949(name, value)) return {};
+  if (name.size() > value.size() && name[name.size() - value.size() - 1] == '\\' &&
+      EqualsIgnoreCaseCp949(name.substr(name.size() - value.size()), value)) {
     return std::string(name.substr(0, name.size() - value.size()));
   }
   return std::string(name);

@@ -20,8 +20,9 @@ void SplitByDelimiter(std::vector<std::string>& list, std::string_view text, std
 // subkey to delete. An entry may give the subkey's full path as its name
 // ("SOFTWARE\Vendor=Vendor"); the name is then cut to its parent
 // ("SOFTWARE\"), and a name equal to the value gives the root (""). The name
-// is cut only when the value is its last path component; otherwise it is the
-// parent path as written.
+// is cut only when the value is its last path component, compared without
+// regard to the case of ASCII letters as the registry compares key names;
+// otherwise it is the parent path as written.
 std::string RegistryParentPath(std::string_view name, std::string_view value);
 
 enum class RegistryRoot { ClassesRoot, CurrentUser, LocalMachine };

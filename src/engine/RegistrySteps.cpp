@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "engine/ProtectedKeys.h"
 #include "engine/RegistryRules.h"
 #include "engine/SectionWalk.h"
 #include "engine/StatusLines.h"
@@ -27,10 +28,13 @@ HKEY RootKey(RegistryRoot root) {
   return HKEY_CURRENT_USER;
 }
 
-void RemoveKeysOfSection(StepContext& context, std::string_view section, HKEY root) {
+void RemoveKeysOfSection(StepContext& context, std::string_view section, RegistryRoot root) {
   WalkSection(context.Script(), section, context.Folders(), [root](const std::string& name, const std::string& value) {
+    // A value from the root, or a protected key, is passed over in silence
+    // like any entry whose key cannot be deleted.
+    if (RefusesRegistryKeyEntry(root, name, value)) return WalkControl::Continue;
     TRegistry registry;
-    registry.SelectRoot(root);
+    registry.SelectRoot(RootKey(root));
     if (registry.OpenPath(RegistryParentPath(name, value), false)) registry.DeletePath(value);
     registry.ClosePath();
     return WalkControl::Continue;
@@ -58,11 +62,13 @@ void RestoreRecord(const std::vector<std::string>& parts) {
 
 void RemoveStartupEntries(StepContext& context) {
   context.AddStatus(status::kRemoveStartupEntries);
-  WalkSection(context.Script(), sections::kStartRun, context.Folders(),
-              [](const std::string& name, const std::string& command) {
-                RemoveRunEntry(name, command, true);
-                return WalkControl::Continue;
-              });
+  // The Run value goes by its name; the command is not needed to delete it,
+  // so a folder macro that cannot be found on this machine must not keep it.
+  const EntryHandler removeByName = [](const std::string& name, const std::string& command) {
+    RemoveRunEntry(name, command, true);
+    return WalkControl::Continue;
+  };
+  WalkSection(context.Script(), sections::kStartRun, context.Folders(), removeByName, &removeByName);
 }
 
 void RemoveUninstallEntries(StepContext& context) {
@@ -76,8 +82,8 @@ void RemoveUninstallEntries(StepContext& context) {
 
 void RemoveRegistryKeys(StepContext& context) {
   context.AddStatus(status::kRemoveRegistryKeys);
-  RemoveKeysOfSection(context, sections::kCurrentUser, HKEY_CURRENT_USER);
-  RemoveKeysOfSection(context, sections::kLocalMachine, HKEY_LOCAL_MACHINE);
+  RemoveKeysOfSection(context, sections::kCurrentUser, RegistryRoot::CurrentUser);
+  RemoveKeysOfSection(context, sections::kLocalMachine, RegistryRoot::LocalMachine);
 }
 
 void RestoreRegistry(StepContext& context) {

@@ -7,6 +7,7 @@ namespace tidemark {
 void RunRemoval(RunHost& host, const StepSwitches& switches) {
   host.ClearStatus();
   host.AddStatus(status::kRunStarted);
+  bool everyStepEnded = false;
   try {
     for (int slot = 1; slot <= 8; ++slot) {
       if (switches[slot - 1]) host.RunStep(slot);
@@ -17,10 +18,12 @@ void RunRemoval(RunHost& host, const StepSwitches& switches) {
       if (host.WindowClosed()) return;
     }
     if (switches[8]) host.RunStep(9);
+    everyStepEnded = true;
   } catch (...) {
-    // Whatever a step raised ends the sequence, silently.
+    // Whatever a step raised ends the sequence without a message box; the
+    // last line then says that the removal did not complete.
   }
-  host.AddStatus(status::kRunCompleted);
+  host.AddStatus(everyStepEnded ? status::kRunCompleted : status::kRunNotCompleted);
 }
 
 }  // namespace tidemark

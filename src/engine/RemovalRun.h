@@ -31,8 +31,9 @@ class RunHost : public StepContext {
 
 // Clears the status list, posts the start line, runs the switched-on slots in
 // order with a pause after each of slots 1 to 8, and posts the completion
-// line. An exception from a step ends the sequence; the completion line is
-// still posted. When the window closes during a pause, the run ends there.
+// line. An exception from a step ends the sequence, and the line that the
+// removal did not complete takes the completion line's place. When the
+// window closes during a pause, the run ends there.
 void RunRemoval(RunHost& host, const StepSwitches& switches);
 
 }  // namespace tidemark

@@ -5,7 +5,8 @@
 namespace tidemark {
 
 WalkResult WalkSection(const ScriptIni& script, std::string_view section,
-                       const FolderLookup& folders, const EntryHandler& handle) {
+                       const FolderLookup& folders, const EntryHandler& handle,
+                       const EntryHandler* unresolved) {
   const sections::SectionRule* rule = sections::FindSectionRule(section);
   const bool expands = rule != nullptr && rule->expandsMacros;
 
@@ -22,6 +23,7 @@ WalkResult WalkSection(const ScriptIni& script, std::string_view section,
     std::string usable = value;
     if (expands && !ExpandPathMacros(value, usable, folders)) {
       ++result.skippedUnresolved;
+      if (unresolved != nullptr && (*unresolved)(name, value) == WalkControl::Stop) break;
       continue;
     }
     ++result.handled;

@@ -24,9 +24,11 @@ struct WalkResult {
 // Lists the section once, then for each listed name looks its value up by
 // that name (so a repeated name yields the earlier entry's value again),
 // stops at the first empty value, and hands each value on. An entry whose
-// macros name a folder that cannot be found is skipped. The handler may end
-// the walk early by returning Stop.
+// macros name a folder that cannot be found is skipped, or handed to
+// `unresolved` with its value as written when one is given. Either handler
+// may end the walk early by returning Stop.
 WalkResult WalkSection(const ScriptIni& script, std::string_view section,
-                       const FolderLookup& folders, const EntryHandler& handle);
+                       const FolderLookup& folders, const EntryHandler& handle,
+                       const EntryHandler* unresolved = nullptr);
 
 }  // namespace tidemark

@@ -6,6 +6,8 @@ namespace tidemark::status {
 
 inline constexpr char kRunStarted[] = "프로그램 제거를 시작합니다.";
 inline constexpr char kRunCompleted[] = "프로그램 제거가 완료되었습니다.";
+// In place of the completion line when a step failed, or there was no script.
+inline constexpr char kRunNotCompleted[] = "프로그램 제거를 완료하지 못했습니다.";
 
 inline constexpr char kKillProcesses[] = "실행중인 프로세스를 종료합니다.";
 inline constexpr char kRemoveServices[] = "윈도우즈 서비스를 제거합니다.";

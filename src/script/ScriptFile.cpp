@@ -29,12 +29,15 @@ std::string CannotCreateFileMessage(const std::string& path, DWORD error) {
   return "Cannot create file \"" + path + "\". " + SystemErrorText(error);
 }
 
-void WriteScriptFile(const std::string& path, const std::string& bytes) {
+void WriteScriptFile(const std::string& path, const std::string& bytes, UniqueFile& file) {
   // DeleteFileA removes a symbolic link itself, never its target, and
-  // CREATE_NEW fails on any name that still exists, link or not.
+  // CREATE_NEW fails on any name that still exists, link or not. Others may
+  // read the file while it is open (sharing this handle's writing and
+  // deletion), but nobody else may write it, and without FILE_SHARE_DELETE
+  // nobody can rename or delete it: the name keeps naming this file.
   if (IsExistingFile(path)) DeleteFileA(path.c_str());
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  file.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw ScriptFileError(CannotCreateFileMessage(path, GetLastError()));
 
   std::size_t offset = 0;
@@ -48,8 +51,13 @@ void WriteScriptFile(const std::string& path, const std::string& bytes) {
   }
 }
 
-void DeleteScriptFile(const std::string& path) {
-  if (IsExistingFile(path)) DeleteFileA(path.c_str());
+void DeleteScriptFile(UniqueFile& file) {
+  if (!file) return;
+  // Marked through the handle, the file goes when its last handle closes;
+  // no name is looked up again.
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
+  file.reset();
 }
 
 }  // namespace tidemark

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "system/UniqueHandle.h"
+
 namespace tidemark {
 
 // Raised when the script cannot be read from the module or written out; its
@@ -28,12 +30,14 @@ std::string CannotCreateFileMessage(const std::string& path, DWORD error);
 // Writes the bytes as a new file at the path. Whatever lies at that name is
 // removed first and the file is then created exclusively, so that a link
 // planted at the name in the user's writable temp folder is never followed by
-// this elevated program. Raises "Cannot create file "%s". %s" or
-// "Stream write error"; a partly written file stays.
-void WriteScriptFile(const std::string& path, const std::string& bytes);
+// this elevated program. `file` receives the open file as soon as it exists
+// (also when the write then fails): while it stays open, others may read the
+// file, but nobody can write, rename or delete it. Raises "Cannot create file "%s". %s" or "Stream write error"; a
+// partly written file stays.
+void WriteScriptFile(const std::string& path, const std::string& bytes, UniqueFile& file);
 
-// Deletes the file at the path if a file (not a folder) is there. Failures
-// are ignored.
-void DeleteScriptFile(const std::string& path);
+// Deletes the file held open by `file` through that handle, never by name,
+// and closes it. Failures are ignored; nothing happens without a file.
+void DeleteScriptFile(UniqueFile& file);
 
 }  // namespace tidemark

@@ -1,31 +1,102 @@
 #include "system/FileRemoval.h"
 
-#include "system/MaskPath.h"
+#include "engine/PathSafety.h"
 #include "system/UniqueHandle.h"
 
 namespace tidemark {
 
-void DeleteFilesByMask(const std::string& path) {
-  const std::optional<MaskPath> split = SplitMaskPath(path);
-  if (!split || !IsFullyQualifiedPath(split->folder)) return;
-  DeleteFilesInDir(split->folder, split->mask);
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The folder as Windows opens it: relative parts and trailing dots resolved
+// by GetFullPathNameA, 8.3 short names ("C:\PROGRA~1") replaced by
+// GetLongPathNameA. A folder that does not exist keeps its full form.
+std::string ResolvedFolder(const std::string& folder) {
+  char full[1024];
+  const DWORD fullLength = GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);
+  if (fullLength == 0 || fullLength >= sizeof full) return folder;
+  char longer[1024];
+  const DWORD longLength = GetLongPathNameA(full, longer, sizeof longer);
+  if (longLength == 0 || longLength >= sizeof longer) return std::string(full, fullLength);
+  return std::string(longer, longLength);
+}
+
+std::optional<std::string> EnvironmentFolder(const char* name) {
+  char buffer[1024];
+  const DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+  if (length == 0 || length >= sizeof buffer) return std::nullopt;
+  return std::string(buffer, length);
+}
+
+void DeleteMatchingFiles(const std::string& folder, const std::string& mask) {
+  const std::string base = WithTrailingBackslash(folder);
+  ForEachMatchingFile(folder, mask, [&base](const FoundFile& file) {
+    // A file that is itself a symbolic link is deleted as the link: on
+    // Windows DeleteFileA removes the link, never the file it points to.
+    DeleteFileA((base + file.name).c_str());
+  });
+}
+
+}  // namespace
+
+std::vector<std::string> ProtectedFolders(const FolderLookup& folders) {
+  std::vector<std::string> known = WellKnownFolders(folders);
+  // Set by 64-bit Windows in every process, 32-bit ones included; under
+  // WoW64 CSIDL_PROGRAM_FILES names "Program Files (x86)" instead.
+  if (const std::optional<std::string> native = EnvironmentFolder("ProgramW6432")) known.push_back(*native);
+  return known;
+}
+
+bool PassesThroughLink(const std::string& folder) {
+  // Every prefix that ends before a separator, and the folder itself; the
+  // drive's root ("C:\") is no link.
+  for (std::size_t end = 3; end <= folder.size(); ++end) {
+    if (end < folder.size() && !IsSeparator(folder[end])) continue;
+    if (IsSeparator(folder[end - 1])) continue;  // a run of separators, or a trailing one
+    const DWORD attributes = GetFileAttributesA(folder.substr(0, end).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return true;
+  }
+  return false;
+}
+
+std::optional<MaskPath> FileDeletionTarget(const std::string& path, const std::vector<std::string>& protectedFolders) {
+  const FileValueCheck check = CheckFileValue(path, protectedFolders);
+  if (check.verdict != FileValueVerdict::Allowed) return std::nullopt;
+  if (IsBroadMask(check.target.mask)) {
+    const std::string resolved = ResolvedFolder(check.target.folder);
+    if (IsDriveRoot(resolved) || IsWellKnownFolder(resolved, protectedFolders)) return std::nullopt;
+  }
+  if (PassesThroughLink(check.target.folder)) return std::nullopt;
+  return check.target;
+}
+
+void ForEachMatchingFile(const std::string& folder, const std::string& mask,
+                         const std::function<void(const FoundFile&)>& found) {
+  WIN32_FIND_DATAA entry;
+  UniqueFind search(FindFirstFileA((WithTrailingBackslash(folder) + mask).c_str(), &entry));
+  if (!search) return;
+  do {
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (!MatchesFileMask(mask, entry.cFileName)) continue;
+    found({entry.cFileName, entry.dwFileAttributes});
+  } while (FindNextFileA(search.get(), &entry));
+}
+
+bool IsRemovableFolder(const std::string& folder) { return IsSafeFolderPath(folder) && !PassesThroughLink(folder); }
+
+void DeleteFilesByMask(const std::string& path, const std::vector<std::string>& protectedFolders) {
+  const std::optional<MaskPath> target = FileDeletionTarget(path, protectedFolders);
+  if (target) DeleteMatchingFiles(target->folder, target->mask);
 }
 
 void DeleteFilesInDir(const std::string& folder, const std::string& mask) {
-  // An empty folder would give the base "\", the root of the current drive.
-  if (folder.empty()) return;
-  const std::string base = WithTrailingBackslash(folder);
-  WIN32_FIND_DATAA found;
-  UniqueFind search(FindFirstFileA((base + mask).c_str(), &found));
-  if (!search) return;
-  do {
-    DeleteFileA((base + found.cFileName).c_str());
-  } while (FindNextFileA(search.get(), &found));
+  if (!IsSafeFolderPath(folder) || PassesThroughLink(folder)) return;
+  DeleteMatchingFiles(folder, mask);
 }
 
 void RemoveEmptyFolder(const std::string& folder) {
-  if (!IsFullyQualifiedPath(folder)) return;
-  RemoveDirectoryA(folder.c_str());
+  if (IsRemovableFolder(folder)) RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace tidemark

@@ -1,23 +1,61 @@
 // Deleting the files of one folder that match a mask, and removing empty
-// folders. Nothing here recurses into subfolders.
+// folders. Nothing here recurses into subfolders, and nothing deletes
+// through a link, on a network or device path, or with a broad mask in a
+// folder of Windows or of every user.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "engine/PathMacros.h"
+#include "system/MaskPath.h"
 
 namespace tidemark {
 
-// Splits the path into folder and mask and deletes the matching files.
-// A path without a folder part, or whose folder is not fully qualified
-// (drive letter and root, or a network share), deletes nothing.
-void DeleteFilesByMask(const std::string& path);
+// The folders in which a broad mask deletes nothing: WellKnownFolders of the
+// lookup, and the native Program Files folder, which the shell names to a
+// 32-bit process on 64-bit Windows only as the 32-bit one.
+std::vector<std::string> ProtectedFolders(const FolderLookup& folders);
+
+// True when the folder, or any folder on its way from the drive's root, is
+// a reparse point (junction, symbolic link, mount point) or cannot be looked
+// at: such a path may lead anywhere, whatever its text says.
+bool PassesThroughLink(const std::string& folder);
+
+// The folder and mask an expanded [FILE] value deletes in, or nothing when
+// the value deletes nothing (CheckFileValue refuses it, its folder is one of
+// the protected ones under another spelling, or it passes through a link).
+std::optional<MaskPath> FileDeletionTarget(const std::string& path, const std::vector<std::string>& protectedFolders);
+
+struct FoundFile {
+  std::string name;  // the long name, without the folder
+  unsigned long attributes = 0;
+};
+
+// Calls `found` for each file (never a folder) of the folder whose long name
+// the mask matches, in the order the platform's search yields them. The
+// search also matches 8.3 short names ("*.htm" finds "x.html"), so each name
+// is matched again with MatchesFileMask.
+void ForEachMatchingFile(const std::string& folder, const std::string& mask,
+                         const std::function<void(const FoundFile&)>& found);
+
+// True when RemoveEmptyFolder may remove the folder: a safe folder path that
+// passes through no link.
+bool IsRemovableFolder(const std::string& folder);
+
+// Splits the path into folder and mask and deletes the matching files, when
+// FileDeletionTarget allows it.
+void DeleteFilesByMask(const std::string& path, const std::vector<std::string>& protectedFolders);
 
 // Deletes every file of the folder that the mask matches, hidden and system
-// files included. Folders that match (".", "..", subfolders) fail to delete
-// as files and stay, as do read-only files and files in use.
+// files included; read-only files and files in use stay. A folder that is no
+// safe folder path or passes through a link is left alone.
 void DeleteFilesInDir(const std::string& folder, const std::string& mask);
 
-// Removes the folder if it is empty; a folder that is not fully qualified is
-// left alone. Failures are ignored.
+// Removes the folder if it is empty and IsRemovableFolder allows it.
+// Failures are ignored.
 void RemoveEmptyFolder(const std::string& folder);
 
 }  // namespace tidemark

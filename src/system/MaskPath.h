@@ -12,17 +12,20 @@ struct MaskPath {
   std::string mask;
 };
 
-// Splits at the last "\" or ":". The separator stays with the folder when it
-// is a ":", the path's first character, or a "\" right after another "\" or
-// a ":" (so "C:\*.tmp" gives the root "C:\"). Nothing when the path has no
-// folder part at all: a bare mask must never be searched for in whatever
-// folder happens to be current.
+// Splits at the last "\", "/" or ":", the characters that the Windows file
+// search itself takes as the end of the folder part (so "dir\sub/*.*" is
+// searched in "dir\sub", and must be deleted there too). The separator stays
+// with the folder when it is a ":", the path's first character, or a "\" or
+// "/" right after another separator or a ":" (so "C:\*.tmp" gives the root
+// "C:\"). Every "/" of the folder comes back as "\". Nothing when the path
+// has no folder part at all: a bare mask must never be searched for in
+// whatever folder happens to be current.
 std::optional<MaskPath> SplitMaskPath(std::string_view path);
 
-// True for a path that names its folder fully: a drive letter with ":\" or
-// a "\\server\share" path. Anything else depends on the current drive or
-// folder of the process, which for an elevated program is often the system
-// folder.
+// True for a path that names its folder from a drive's root: a drive letter
+// with ":\" (or ":/"). Anything else depends on the current drive or folder
+// of the process, which for an elevated program is often the system folder,
+// or goes to a network share or a device ("\\server\share", "\\?\", "\\.\").
 bool IsFullyQualifiedPath(std::string_view path);
 
 // The folder with a backslash appended unless it already ends with one.

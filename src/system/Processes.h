@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tidemark {
 
@@ -14,7 +15,12 @@ inline constexpr std::uint32_t kNoProcess = 0xFFFFFFFF;
 // never matches.
 std::uint32_t FindProcessId(const std::string& imageName);
 
-// Terminates the first matching process, if any. Failures are ignored.
+// The identifiers of every process of that image name, in snapshot order.
+std::vector<std::uint32_t> FindProcessIds(const std::string& imageName);
+
+// Terminates every running process of that image name except this one: a
+// copy left running would keep its program file locked. Failures are
+// ignored.
 void KillProcessByName(const std::string& imageName);
 
 }  // namespace tidemark

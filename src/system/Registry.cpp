@@ -28,6 +28,28 @@ UniqueHKey Owned(UniqueHKey key) {
   return key;
 }
 
+// The view flags of an access mask: a deletion stays in the view the walk
+// opened its keys in.
+constexpr REGSAM kViewFlags = KEY_WOW64_32KEY | KEY_WOW64_64KEY;
+
+// Deletes the key that the handle names. RegDeleteKeyA cannot be used for
+// this: it opens the subkey by name without REG_OPTION_OPEN_LINK, so for a
+// symbolic link it deletes the link's target (when that has no subkeys) and
+// leaves the link. NtDeleteKey deletes exactly the key behind the handle,
+// which for a handle opened with REG_OPTION_OPEN_LINK is the link itself;
+// it needs DELETE access, as RegDeleteKeyA asks for.
+bool DeleteOpenKey(HKEY key) {
+  using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
+  static const NtDeleteKeyFunction ntDeleteKey = [] {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    // Through void (*)(), which converts to any function pointer type.
+    return ntdll ? reinterpret_cast<NtDeleteKeyFunction>(
+                       reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtDeleteKey")))
+                 : nullptr;
+  }();
+  return ntDeleteKey && ntDeleteKey(key) >= 0;  // an NTSTATUS: success and information codes are not negative
+}
+
 }  // namespace
 
 TRegistry::TRegistry() { SelectRoot(HKEY_CURRENT_USER); }
@@ -108,13 +130,19 @@ bool TRegistry::DeletePath(const std::string& path) {
   return DeleteTree(BaseKey(target), target.text, AnsiCodePageIsDoubleByte());
 }
 
-// The subkeys go first because RegDeleteKeyA cannot delete a key that still
-// has subkeys; a key's values go with the key. Each open carries the object's
+// The subkeys go first because a key that still has subkeys cannot be
+// deleted; a key's values go with the key. Each open carries the object's
 // access mask, so a registry-view flag in it is kept down the tree.
+//
+// Every key of the walk is opened with REG_OPTION_OPEN_LINK. A symbolic link
+// key (REG_LINK "SymbolicLinkValue") opened that way is the link itself,
+// which has no subkeys of its own, so the walk never descends into the
+// link's target, which may lie anywhere in the registry, and the link alone
+// is deleted.
 bool TRegistry::DeleteTree(HKEY base, const std::string& path, bool doubleByteNames) const {
   {
     UniqueHKey opened;
-    if (RegOpenKeyExA(base, path.c_str(), 0, m_access, opened.put()) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(base, path.c_str(), REG_OPTION_OPEN_LINK, m_access, opened.put()) == ERROR_SUCCESS) {
       const UniqueHKey key = Owned(std::move(opened));
       DWORD subkeys = 0;
       DWORD longest = 0;
@@ -136,7 +164,19 @@ bool TRegistry::DeleteTree(HKEY base, const std::string& path, bool doubleByteNa
       }
     }
   }
-  return RegDeleteKeyA(base, path.c_str()) == ERROR_SUCCESS;
+  return DeleteKeyItself(base, path);
+}
+
+// Attempted also when the walk could not open the key with the object's
+// mask: DELETE alone may still be granted, as for RegDeleteKeyA.
+bool TRegistry::DeleteKeyItself(HKEY base, const std::string& path) const {
+  UniqueHKey opened;
+  if (RegOpenKeyExA(base, path.c_str(), REG_OPTION_OPEN_LINK, DELETE | (m_access & kViewFlags), opened.put()) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const UniqueHKey key = Owned(std::move(opened));
+  return key && DeleteOpenKey(key.get());
 }
 
 bool TRegistry::HasValue(const std::string& name) const {

@@ -56,7 +56,8 @@ class TRegistry {
   // Deletes the key with all its subkeys and values; true when the key itself
   // was deleted. Subkeys that could be deleted are gone even when the result is
   // false. A path that names the key it is resolved from (empty, or only
-  // backslashes) deletes nothing and gives false.
+  // backslashes) deletes nothing and gives false. A symbolic link key met on
+  // the way (or named by the path) is deleted itself; its target stays.
   bool DeletePath(const std::string& path);
 
   // Value operations on the current key; with no key open they fail.
@@ -84,6 +85,7 @@ class TRegistry {
   static KeyPath Resolve(const std::string& path);
   HKEY BaseKey(const KeyPath& path) const;
   bool DeleteTree(HKEY base, const std::string& path, bool doubleByteNames) const;
+  bool DeleteKeyItself(HKEY base, const std::string& path) const;
 
   HKEY m_currentKey = nullptr;
   UniqueHKey m_ownedKey;     // m_currentKey, unless that is a predefined root

@@ -1,12 +1,16 @@
 #include "system/RegistryEntries.h"
 
+#include "engine/ProtectedKeys.h"
 #include "system/Registry.h"
 
 namespace tidemark {
 
 namespace {
 
-bool DeleteUninstallSubkey(TRegistry& registry, const std::string& subkeyName, bool& result) {
+// A refused name is handled as if the root had no Uninstall key: nothing is
+// opened or deleted, and the result stays as it was.
+bool DeleteUninstallSubkey(TRegistry& registry, RegistryRoot root, const std::string& subkeyName, bool& result) {
+  if (RefusesUninstallEntry(root, subkeyName)) return false;
   if (!registry.OpenPath(kUninstallKeyPath, false)) return false;
   result = registry.PathExists(subkeyName) ? registry.DeletePath(subkeyName) : true;
   return true;
@@ -37,14 +41,14 @@ bool RemoveUninstallEntry(const std::string& subkeyName) {
   bool result = false;
   registry.SelectRoot(HKEY_CURRENT_USER);
   try {
-    DeleteUninstallSubkey(registry, subkeyName, result);
+    DeleteUninstallSubkey(registry, RegistryRoot::CurrentUser, subkeyName, result);
   } catch (...) {
     // A failure under the user's own key must not keep the entry under the
     // machine's key.
     registry.ClosePath();
   }
   registry.SelectRoot(HKEY_LOCAL_MACHINE);
-  DeleteUninstallSubkey(registry, subkeyName, result);
+  DeleteUninstallSubkey(registry, RegistryRoot::LocalMachine, subkeyName, result);
   return result;
 }
 

@@ -17,7 +17,9 @@ void RemoveRunEntry(const std::string& valueName, const std::string& data, bool 
 // Deletes the subkey, with everything below it, from the Uninstall key of
 // both roots. True when, at the last root whose Uninstall key opened, the
 // subkey did not exist or was deleted; false when its deletion failed or no
-// Uninstall key opened at all.
+// Uninstall key opened at all. A name that holds a backslash (it would reach
+// beyond the Uninstall key's own subkeys) or names a protected key deletes
+// nothing and gives false.
 bool RemoveUninstallEntry(const std::string& subkeyName);
 
 }  // namespace tidemark

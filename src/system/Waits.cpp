@@ -2,8 +2,6 @@
 
 #include <shellapi.h>
 
-#include <cmath>
-
 #include "system/MessagePump.h"
 #include "system/UniqueHandle.h"
 
@@ -11,18 +9,9 @@ namespace tidemark {
 
 namespace {
 
-// The local wall clock in milliseconds. Pauses follow the local clock, so a
-// change of the system time moves a pause's end by the same amount.
-double LocalClockMs() {
-  SYSTEMTIME local;
-  GetLocalTime(&local);
-  FILETIME asFileTime;
-  SystemTimeToFileTime(&local, &asFileTime);
-  ULARGE_INTEGER ticks;
-  ticks.LowPart = asFileTime.dwLowDateTime;
-  ticks.HighPart = asFileTime.dwHighDateTime;
-  return static_cast<double>(ticks.QuadPart / 10000);
-}
+// Pauses follow the tick count, which only moves forward: a change of the
+// system time or of daylight saving must not stretch or cut a pause.
+ULONGLONG MonotonicMs() { return GetTickCount64(); }
 
 // Sleeps until a message arrives for the thread, the handle (if any) is
 // signalled, or the time-out passes. MWMO_INPUTAVAILABLE makes it return at
@@ -50,16 +39,21 @@ void ProcessPendingMessage(HWND window) {
 }
 
 void Delay(HWND window, int milliseconds) {
-  const double deadline = LocalClockMs() + milliseconds;
+  if (milliseconds <= 0) return;
+  const ULONGLONG length = static_cast<ULONGLONG>(milliseconds);
+  const ULONGLONG start = MonotonicMs();
   for (;;) {
-    if (LocalClockMs() >= deadline) return;
+    const ULONGLONG elapsed = MonotonicMs() - start;
+    if (elapsed >= length) return;
     if (window != nullptr) {
       ProcessPendingMessage(window);
     } else {
       MessagePump::Instance().DrainMessageQueue();
     }
-    const double remaining = deadline - LocalClockMs();
-    if (remaining > 0) WaitForInputOr(nullptr, static_cast<DWORD>(std::ceil(remaining)));
+    // What is left of the pause, never more than the pause itself: it fits a
+    // DWORD and can never become INFINITE.
+    const ULONGLONG now = MonotonicMs() - start;
+    if (now < length) WaitForInputOr(nullptr, static_cast<DWORD>(length - now));
   }
 }
 

@@ -15,7 +15,7 @@ bool IsWindowsVistaOrLater();
 // dispatches it.
 void ProcessPendingMessage(HWND window);
 
-// Waits until `milliseconds` of local clock time have passed, handling
+// Waits until `milliseconds` have passed on the tick count, handling
 // messages as they arrive: with a window, its messages one at a time; without
 // one, the whole application's. A count of 0 or less returns at once.
 void Delay(HWND window, int milliseconds);

@@ -58,7 +58,7 @@ bool TfRemoveApp::ExtractScript() {
   }
   const std::string resource = LoadScriptResource(m_resourceModule, m_resourceName.c_str());
   const std::string text = JoinLinesWithCrLf(SplitScriptLines(resource));
-  WriteScriptFile(ScriptFilePath(), text);
+  WriteScriptFile(ScriptFilePath(), text, m_scriptFile);
   m_writtenScript = text;
   return true;
 }
@@ -74,7 +74,7 @@ void TfRemoveApp::FormClose() {
   m_closed = true;
   m_scriptIni.reset();
   m_writtenScript.clear();
-  if (!TempDir.empty()) DeleteScriptFile(ScriptFilePath());
+  DeleteScriptFile(m_scriptFile);
 }
 
 void TfRemoveApp::btnStartClick() { RunRemoval(kStartButtonSwitches); }

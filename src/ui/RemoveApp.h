@@ -130,6 +130,7 @@ class TfRemoveApp final : public RunHost, public BaseWindow<TfRemoveApp> {
   HMODULE m_resourceModule;
   std::string m_resourceName;
   std::string m_writtenScript;  // the exact bytes written to win.dat
+  UniqueFile m_scriptFile;      // win.dat, held open until the window closes
   std::unique_ptr<ScriptIni> m_scriptIni;
   bool m_closed = false;
 };

@@ -23,17 +23,28 @@ TEST(MaskPath, SplitsAtTheLastSeparator) {
   ExpectSplit("C:\\\xB0\xCB\\\xBB\xF6.dat", "C:\\\xB0\xCB", "\xBB\xF6.dat");
 }
 
+TEST(MaskPath, ForwardSlashEndsTheFolderAsTheFileSearchTakesIt) {
+  ExpectSplit("C:\\dir\\sub/*.*", "C:\\dir\\sub", "*.*");  // not "C:\dir" with mask "sub/*.*"
+  ExpectSplit("C:/dir/a.txt", "C:\\dir", "a.txt");
+  ExpectSplit("C:/*.tmp", "C:\\", "*.tmp");
+  ExpectSplit("C:\\dir/\\a.txt", "C:\\dir\\\\", "a.txt");
+  ExpectSplit("C:\\dir\\x:y", "C:\\dir\\x:", "y");
+}
+
 TEST(MaskPath, BareNameHasNoFolder) {
   EXPECT_FALSE(SplitMaskPath("*.*").has_value());
   EXPECT_FALSE(SplitMaskPath("lumenseek.exe").has_value());
   EXPECT_FALSE(SplitMaskPath("").has_value());
 }
 
-TEST(MaskPath, OnlyDriveRootedAndSharePathsAreFullyQualified) {
-  for (const char* path : {"C:\\", "c:\\x", "\\\\server\\share", "\\\\?\\C:\\x"}) {
+TEST(MaskPath, OnlyDriveRootedPathsAreFullyQualified) {
+  for (const char* path : {"C:\\", "c:\\x", "Z:/x"}) {
     EXPECT_TRUE(IsFullyQualifiedPath(path)) << path;
   }
-  for (const char* path : {"", "\\", "\\x", "C:", "C:x", "x\\y", "1:\\x", "\\\\\\x", "drivers"}) {
+  // Network shares and device paths, in every spelling, are not.
+  for (const char* path : {"", "\\", "\\x", "C:", "C:x", "x\\y", "1:\\x", "\\\\\\x", "drivers",
+                           "\\\\server\\share", "//server/share", "\\/server\\share", "\\\\?\\C:\\x",
+                           "\\\\.\\C:\\x", "//?/C:/x", "\\??\\C:\\x"}) {
     EXPECT_FALSE(IsFullyQualifiedPath(path)) << path;
   }
 }

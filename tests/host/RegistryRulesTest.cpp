@@ -38,8 +38,20 @@ TEST(RegistryParentPath, CutsOnlyAWholeLastComponent) {
   // The value in the middle of the name, or as part of a component: unchanged.
   EXPECT_EQ(RegistryParentPath("SOFTWARE\\Vendor\\Sub", "Vendor"), "SOFTWARE\\Vendor\\Sub");
   EXPECT_EQ(RegistryParentPath("SOFTWARE\\MyVendor", "Vendor"), "SOFTWARE\\MyVendor");
-  EXPECT_EQ(RegistryParentPath("SOFTWARE\\vendor", "Vendor"), "SOFTWARE\\vendor");  // case counts
+  EXPECT_EQ(RegistryParentPath("SOFTWARE\\MYVENDOR", "vendor"), "SOFTWARE\\MYVENDOR");
   EXPECT_EQ(RegistryParentPath("\xB0\xCB\\\xBB\xF6", "\xBB\xF6"), "\xB0\xCB\\");
+}
+
+TEST(RegistryParentPath, LastComponentMatchesWithoutRegardToCase) {
+  // The registry compares key names without case: these name the same key.
+  EXPECT_EQ(RegistryParentPath("SOFTWARE\\VENDOR", "Vendor"), "SOFTWARE\\");
+  EXPECT_EQ(RegistryParentPath("SOFTWARE\\vendor", "Vendor"), "SOFTWARE\\");
+  EXPECT_EQ(RegistryParentPath("vendor", "VENDOR"), "");
+  EXPECT_EQ(RegistryParentPath("SOFTWARE\\Vendor\\SUB", "Vendor"), "SOFTWARE\\Vendor\\SUB");
+  // Only ASCII letters of single-byte characters fold: "\xB0s" and "\xB0S"
+  // are two different Hangul-range characters whose trail bytes are letters.
+  EXPECT_EQ(RegistryParentPath("SOFTWARE\\\xB0S", "\xB0s"), "SOFTWARE\\\xB0S");
+  EXPECT_EQ(RegistryParentPath("SOFTWARE\\\xB0S", "\xB0S"), "SOFTWARE\\");
 }
 
 TEST(RecoveryRoot, ExactNamesOnlyOtherwiseCurrentUser) {

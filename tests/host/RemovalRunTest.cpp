@@ -80,7 +80,8 @@ TEST(RemovalRun, FailingStepEndsTheSequenceButNotTheRun) {
   FakeWindow window;
   window.failingSlot = 4;
   RunRemoval(window, kStartButtonSwitches);
-  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, "heading 1", "heading 4", status::kRunCompleted}));
+  // A failure is never reported as a complete removal.
+  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, "heading 1", "heading 4", "프로그램 제거를 완료하지 못했습니다."}));
   EXPECT_EQ(window.pauses, 3);  // none after the failing slot
 }
 
@@ -89,7 +90,7 @@ TEST(RemovalRun, WithoutAScriptTheFirstStepEndsTheRun) {
   window.hasScript = false;
   window.readsScript = true;
   RunRemoval(window, kStartButtonSwitches);
-  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, "heading 1", status::kRunCompleted}));
+  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, "heading 1", "프로그램 제거를 완료하지 못했습니다."}));
 }
 
 TEST(RemovalRun, SecondStartDuringAPauseRunsANestedRun) {

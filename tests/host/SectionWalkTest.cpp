@@ -65,6 +65,24 @@ TEST(SectionWalk, EntryWhoseFolderCannotBeFoundIsSkipped) {
   EXPECT_EQ(result.skippedUnresolved, 1);
 }
 
+TEST(SectionWalk, UnresolvedEntriesGoToTheirOwnHandlerAsWritten) {
+  FakeFolders folders;
+  folders.folders.erase(38);
+  const ScriptIni script("[STARTRUN]\r\na=%PROGRAM_FILES%\\x.exe\r\nb=%TEMP%\\y.exe\r\nc=");
+  Handled resolved;
+  Handled unresolved;
+  const EntryHandler asWritten = [&](const std::string& n, const std::string& v) {
+    unresolved.emplace_back(n, v);
+    return WalkControl::Continue;
+  };
+  WalkSection(script, "STARTRUN", folders, [&](const std::string& n, const std::string& v) {
+    resolved.emplace_back(n, v);
+    return WalkControl::Continue;
+  }, &asWritten);
+  EXPECT_EQ(unresolved, (Handled{{"a", "%PROGRAM_FILES%\\x.exe"}}));
+  EXPECT_EQ(resolved, (Handled{{"b", "C:\\Users\\kim\\AppData\\Local\\Temp\\y.exe"}}));
+}
+
 TEST(SectionWalk, HandlerCanEndTheWalk) {
   int calls = 0;
   WalkSection(ScriptIni("[SERVICE]\r\na=x\r\nb=y"), "SERVICE", FakeFolders(),

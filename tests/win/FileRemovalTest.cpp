@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/FileSteps.h"
+#include "engine/Preview.h"
 #include "engine/StatusLines.h"
 #include "support/FakeFolders.h"
 #include "support/TestFiles.h"
@@ -14,14 +15,10 @@ namespace tidemark {
 namespace {
 
 using testing::FileExists;
+using testing::FolderExists;
 using testing::ScratchFolder;
 using testing::StepHarness;
 using testing::WriteFileBytes;
-
-bool FolderExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 void WriteWithAttributes(const std::string& path, DWORD attributes) {
   WriteFileBytes(path, "x");
@@ -101,10 +98,12 @@ TEST_F(FileSteps, MasksThatNameNoFilesDeleteNothing) {
   // is a pattern the file search rejects; bare names and relative paths
   // would depend on the current folder.
   CreateDirectoryA((scratch / "empty").c_str(), nullptr);
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
   SetCurrentDirectoryA(target.c_str());
   Run("[FILE]\r\na=%PROGRAM_FILES%\\lumenseek\r\nb=%PROGRAM_FILES%\\lumenseek\\\r\nc=*.*\r\nd=lumenseek.exe\r\n"
       "e=..\\lumenseek\\*.*\r\nf=\\lumenseek\\*.*\r\n[PATH]\r\na=..\\empty");
-  SetCurrentDirectoryA(scratch.Path().c_str());
+  SetCurrentDirectoryA(previous);  // a current folder could not be removed afterwards
   for (const char* name : {"lumenseek.exe", "noextension", "hidden.dat", "system.dat"}) {
     EXPECT_TRUE(FileExists(target + "\\" + name)) << name;
   }
@@ -117,7 +116,7 @@ TEST(DeleteFilesInDir, SingleFileAndWildcardMasks) {
   DeleteFilesInDir(scratch.Path(), "c.log");
   EXPECT_FALSE(FileExists(scratch / "c.log"));
   EXPECT_TRUE(FileExists(scratch / "a.tmp"));
-  DeleteFilesByMask(scratch / "*.tmp");
+  DeleteFilesByMask(scratch / "*.tmp", {});
   EXPECT_FALSE(FileExists(scratch / "a.tmp"));
   EXPECT_FALSE(FileExists(scratch / "\xB0\xCB\xBB\xF6.tmp"));
   DeleteFilesInDir("", "*.*");  // must not become the root of the drive
@@ -138,6 +137,192 @@ TEST(FileStepsOnProgramFiles, EmbeddedScriptUnderTheRealProgramFilesFolder) {
   EXPECT_FALSE(FolderExists(target));
   EXPECT_TRUE(FileExists(neighbour + "\\keep.dat"));
   testing::RemoveTree(neighbour);
+}
+
+// The folder that the file search lists is the folder deleted in: "/" ends
+// the folder part for the search, so it must for the split too.
+TEST_F(FileSteps, ForwardSlashDeletesInTheFolderThatWasSearched) {
+  CreateDirectoryA((target + "\\sub").c_str(), nullptr);
+  WriteFileBytes(target + "\\sub\\same.dat", "x");
+  WriteFileBytes(target + "\\same.dat", "x");  // decoy: same name one folder up
+  Run("[FILE]\r\na=%PROGRAM_FILES%\\lumenseek\\sub/*.*\r\n");
+  EXPECT_FALSE(FileExists(target + "\\sub\\same.dat"));
+  EXPECT_TRUE(FileExists(target + "\\same.dat"));
+  EXPECT_TRUE(FileExists(target + "\\lumenseek.exe"));
+}
+
+TEST_F(FileSteps, DotComponentsAndDevicePathsDeleteNothing) {
+  // The device spellings do reach the files here, so only the refusal keeps them.
+  ASSERT_TRUE(FileExists("\\\\?\\" + target + "\\lumenseek.exe"));
+  ASSERT_TRUE(FileExists("\\\\.\\" + target + "\\noextension"));
+  for (const char* name : {"empty", "empty2", "empty3"}) CreateDirectoryA((scratch / name).c_str(), nullptr);
+  Run("[FILE]\r\na=%PROGRAM_FILES%\\lumenseek2\\..\\lumenseek\\*.*\r\nb=%PROGRAM_FILES%\\lumenseek\\.\\system.dat\r\n"
+      "c=\\\\?\\" + target + "\\lumenseek.exe\r\nd=\\\\.\\" + target + "\\noextension\r\n"
+      "e=%PROGRAM_FILES%/lumenseek/./*.*\r\nf=%PROGRAM_FILES%\\lumenseek\\hidden.dat\r\n"
+      "[PATH]\r\na=%PROGRAM_FILES%\\lumenseek\\..\\empty\r\nb=\\\\?\\" + scratch.Path() + "\\empty2\r\n"
+      "c=%PROGRAM_FILES%\\empty3\r\n");
+  for (const char* name : {"lumenseek.exe", "noextension", "system.dat"}) {
+    EXPECT_TRUE(FileExists(target + "\\" + name)) << name;
+  }
+  EXPECT_TRUE(FileExists(neighbour + "\\keep.dat"));
+  EXPECT_FALSE(FileExists(target + "\\hidden.dat"));  // the walk went on to the sound entry
+  EXPECT_TRUE(FolderExists(scratch / "empty"));
+  EXPECT_TRUE(FolderExists(scratch / "empty2"));
+  EXPECT_FALSE(FolderExists(scratch / "empty3"));
+}
+
+TEST(DeleteFilesByMask, MatchesLongNamesOnlyNeverShortNames) {
+  ScratchFolder scratch;
+  for (const char* name : {"x.html", "y.htm", "lumenseek-long-name.dat"}) WriteFileBytes(scratch / name, "x");
+  // The platform's search does match the short names (X~....HTM, LUMENS~1.DAT).
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((scratch / "*.htm").c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  std::vector<std::string> names;
+  do names.push_back(found.cFileName);
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  ASSERT_EQ(names.size(), 2u);
+  DeleteFilesByMask(scratch / "*.htm", {});
+  EXPECT_FALSE(FileExists(scratch / "y.htm"));
+  EXPECT_TRUE(FileExists(scratch / "x.html"));
+  char shortPath[MAX_PATH];
+  ASSERT_NE(GetShortPathNameA((scratch / "lumenseek-long-name.dat").c_str(), shortPath, MAX_PATH), 0u);
+  const std::string shortMask = std::string(shortPath).substr(scratch.Path().size() + 1);
+  ASSERT_NE(shortMask, "lumenseek-long-name.dat");
+  DeleteFilesByMask(scratch / shortMask, {});
+  EXPECT_TRUE(FileExists(scratch / "lumenseek-long-name.dat"));
+}
+
+// Removes the Linux links a test made before the scratch folder goes (its
+// removal would otherwise go through them).
+class LinkedFolders : public FileSteps {
+ protected:
+  ~LinkedFolders() override {
+    for (const std::string& link : links) testing::RemoveLinuxSymlink(link);
+  }
+  void Link(const std::string& link, const std::string& to) {
+    ASSERT_TRUE(testing::CreateLinuxSymlink(link, to)) << link;
+    links.push_back(link);
+  }
+  std::vector<std::string> links;
+};
+
+TEST_F(LinkedFolders, NothingIsDeletedOrRemovedThroughALink) {
+  const std::string real = scratch / "real";
+  CreateDirectoryA(real.c_str(), nullptr);
+  CreateDirectoryA((real + "\\sub").c_str(), nullptr);
+  CreateDirectoryA((real + "\\emptysub").c_str(), nullptr);
+  CreateDirectoryA((real + "\\emptysub2").c_str(), nullptr);
+  for (const char* name : {"victim.dat", "victim2.dat", "sub\\deep.dat", "direct.dat"}) {
+    WriteFileBytes(real + "\\" + name, "x");
+  }
+  Link(scratch / "link", real);
+  // This Wine shows a Linux link to a folder as a reparse point, as Windows
+  // shows a junction; without that there would be nothing to test.
+  const DWORD attributes = GetFileAttributesA((scratch / "link").c_str());
+  ASSERT_NE(attributes & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+  ASSERT_TRUE(FileExists(scratch / "link\\victim.dat"));
+  Run("[FILE]\r\na=%PROGRAM_FILES%\\link\\*.*\r\nb=%PROGRAM_FILES%\\link\\victim2.dat\r\n"
+      "c=%PROGRAM_FILES%\\link\\sub\\*.*\r\nd=%PROGRAM_FILES%\\real\\direct.dat\r\n"
+      "[PATH]\r\na=%PROGRAM_FILES%\\link\\emptysub\r\nb=%PROGRAM_FILES%\\link\r\n"
+      "c=%PROGRAM_FILES%\\real\\emptysub2\r\n");
+  EXPECT_TRUE(FileExists(real + "\\victim.dat"));
+  EXPECT_TRUE(FileExists(real + "\\victim2.dat"));
+  EXPECT_TRUE(FileExists(real + "\\sub\\deep.dat"));
+  EXPECT_TRUE(FolderExists(real + "\\emptysub"));
+  EXPECT_NE(GetFileAttributesA((scratch / "link").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(FileExists(real + "\\direct.dat"));  // the same files by their real path
+  EXPECT_FALSE(FolderExists(real + "\\emptysub2"));
+}
+
+// Well-known folders of the fake lookup, made real under the scratch folder.
+class WellKnownFolderSteps : public FileSteps {
+ protected:
+  WellKnownFolderSteps() {
+    folders.folders[36] = windows;
+    folders.folders[37] = windows + "\\system32";
+    folders.folders[40] = scratch / "profiles-folder\\kim";
+    for (const std::string& folder : {windows, windows + "\\system32", scratch / "profiles-folder",
+                                      scratch / "profiles-folder\\kim"}) {
+      CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    for (const char* name : {"win.ini", "noextension", "lumenseek.dll", "other.dll", "system32\\kernel32.dll",
+                             "system32\\lumenseek.dll"}) {
+      WriteFileBytes(windows + "\\" + name, "x");
+    }
+    WriteFileBytes(scratch / "profiles-folder\\ntuser.dat", "x");
+  }
+  const std::string windows = scratch / "windows-folder";
+};
+
+TEST_F(WellKnownFolderSteps, BroadMasksThereDeleteNothingHoweverSpelled) {
+  char shortPath[MAX_PATH];
+  ASSERT_NE(GetShortPathNameA(windows.c_str(), shortPath, MAX_PATH), 0u);
+  ASSERT_NE(std::string(shortPath), windows);
+  std::string upper = windows;
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  Run("[FILE]\r\na=%WINDOWS%\\*.*\r\nb=%SYSTEM%\\*.dll\r\nc=" + upper + "\\\\*\r\nd=" + std::string(shortPath) +
+      "\\*.*\r\ne=%WINDOWS%/system32/?*.*\r\nf=%PROFILE%\\..\\*.*\r\ng=" + scratch.Path() +
+      "\\profiles-folder\\*.dat\r\nh=%WINDOWS%.\\*\r\n");
+  for (const char* name : {"win.ini", "noextension", "lumenseek.dll", "other.dll", "system32\\kernel32.dll",
+                           "system32\\lumenseek.dll"}) {
+    EXPECT_TRUE(FileExists(windows + "\\" + name)) << name;
+  }
+  EXPECT_TRUE(FileExists(scratch / "profiles-folder\\ntuser.dat"));
+}
+
+TEST_F(WellKnownFolderSteps, LiteralStemsAndSingleNamesThereStillGo) {
+  Run("[FILE]\r\na=%WINDOWS%\\lumen*.dll\r\nb=%SYSTEM%\\lumenseek.dll\r\nc=%WINDOWS%\\noextension\r\n");
+  EXPECT_FALSE(FileExists(windows + "\\lumenseek.dll"));
+  EXPECT_FALSE(FileExists(windows + "\\system32\\lumenseek.dll"));
+  EXPECT_FALSE(FileExists(windows + "\\noextension"));
+  EXPECT_TRUE(FileExists(windows + "\\other.dll"));
+  EXPECT_TRUE(FileExists(windows + "\\win.ini"));
+  EXPECT_TRUE(FileExists(windows + "\\system32\\kernel32.dll"));
+}
+
+// The real folders of the test prefix, through the shell: a broad mask with
+// an extension of its own leaves decoys in the Windows, system and drive
+// root folders, and the embedded script still empties its program folder.
+TEST(FileStepsOnRealFolders, BroadMasksLeaveTheRealWellKnownFoldersAlone) {
+  const std::string extension = "tidemark" + std::to_string(GetCurrentProcessId());
+  const std::vector<std::string> decoys = {*GetSpecialFolder(36) + "\\decoy." + extension,
+                                           *GetSpecialFolder(37) + "\\decoy." + extension,
+                                           "C:\\decoy." + extension};
+  for (const std::string& decoy : decoys) WriteFileBytes(decoy, "x");
+  StepHarness harness("[FILE]\r\na=%WINDOWS%\\*." + extension + "\r\nb=%SYSTEM%\\*." + extension + "\r\nc=C:\\*." +
+                      extension + "\r\nd=c:/*." + extension + "\r\n");
+  RemoveFilesAndFolders(harness);
+  for (const std::string& decoy : decoys) {
+    EXPECT_TRUE(FileExists(decoy)) << decoy;
+    DeleteFileA(decoy.c_str());
+  }
+}
+
+// The preview lists exactly the files the run then deletes: same split, same
+// matching, same refusals.
+TEST_F(WellKnownFolderSteps, PreviewListsExactlyWhatTheRunDeletes) {
+  WriteFileBytes(target + "\\page.html", "x");
+  CreateDirectoryA((target + "\\sub").c_str(), nullptr);
+  WriteFileBytes(target + "\\sub\\same.dat", "x");
+  WriteFileBytes(target + "\\same.dat", "x");
+  const std::string script =
+      "[FILE]\r\na=%WINDOWS%\\*.*\r\nb=%WINDOWS%\\lumen*.dll\r\nc=%PROGRAM_FILES%\\lumenseek\\*.htm\r\n"
+      "d=%PROGRAM_FILES%\\lumenseek\\sub/*.*\r\ne=%PROGRAM_FILES%\\lumenseek2\\..\\lumenseek\\*.*\r\n"
+      "f=%PROGRAM_FILES%\\lumenseek\\*.exe\r\n";
+  StepHarness harness(script, &folders);
+  const PreviewReport report = BuildPreview(harness.Script(), folders);
+  std::vector<std::string> listed;
+  for (const FilePreview& file : report.files) listed.push_back(file.path);
+  EXPECT_EQ(listed, (std::vector<std::string>{windows + "\\lumenseek.dll", target + "\\sub\\same.dat",
+                                              target + "\\lumenseek.exe"}));
+  RemoveFilesAndFolders(harness);
+  for (const std::string& path : listed) EXPECT_FALSE(FileExists(path)) << path;
+  for (const std::string& path : {windows + "\\other.dll", windows + "\\win.ini", target + "\\page.html",
+                                  target + "\\same.dat", target + "\\noextension"}) {
+    EXPECT_TRUE(FileExists(path)) << path;
+  }
 }
 
 }  // namespace

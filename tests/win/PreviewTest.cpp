@@ -89,7 +89,7 @@ class Preview : public ::testing::Test {
   const std::string tag = "TidemarkPreview" + std::to_string(GetCurrentProcessId());
   const std::string program = scratch / "program";
   const std::string emptyFolder = scratch / "empty";
-  const std::string script = "[PROCESS]\r\nitem1=" + tag + ".exe\r\n[STARTRUN]\r\n" + tag +
+  const std::string script = "[PROCESS]\r\nitem1=" + tag + ".exe\r\nitem2=csrss.exe\r\n[STARTRUN]\r\n" + tag +
                              "=%TEMP%\\program\\x.exe\r\n[UNINSTALL]\r\nitem1=" + tag + "\r\nitem2=missing" + tag +
                              "\r\n[HKEY_CURRENT_USER]\r\nSoftware\\TidemarkTests=" + tag + "\r\nSoftware=\\\r\n"
                              "[FILE]\r\nitem1=%TEMP%\\program\\*.*\r\n[PATH]\r\nitem1=%TEMP%\\program\r\n"
@@ -102,8 +102,10 @@ TEST_F(Preview, ReportsWhatIsThereAndChangesNothing) {
   const PreviewReport report = BuildPreview(harness.Script(), harness.Folders());
   EXPECT_EQ(Snapshot(), before);
 
-  ASSERT_EQ(report.processes.size(), 1u);
+  ASSERT_EQ(report.processes.size(), 2u);
   EXPECT_EQ(report.processes[0].running, 0);
+  EXPECT_FALSE(report.processes[0].refused);
+  EXPECT_TRUE(report.processes[1].refused);  // Windows' own: a run never ends it
   ASSERT_EQ(report.runValues.size(), 1u);
   EXPECT_TRUE(report.runValues[0].currentUser && report.runValues[0].localMachine);
   ASSERT_EQ(report.uninstallEntries.size(), 4u);  // two entries under two roots

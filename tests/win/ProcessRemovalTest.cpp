@@ -30,19 +30,47 @@ TEST(Processes, NameMatchesWithoutRegardToLetterCase) {
   EXPECT_TRUE(agent.WaitEnded());
 }
 
-TEST(Processes, OneCallEndsOnlyTheFirstInstance) {
+TEST(Processes, OneCallEndsEveryRunningInstance) {
+  // A second copy left running would keep the program file locked, and the
+  // file step after it would fail.
   ScratchFolder folder;
   RunningProgram first(folder / "lumenseek.exe");
   RunningProgram second(folder / "lumenseek.exe");
+  RunningProgram third(folder / "LUMENSEEK.EXE");
   RunningProgram decoy(folder / "lumenseek2.exe");
-  ASSERT_TRUE(first.Running() && second.Running() && decoy.Running());
-  const DWORD firstInSnapshot = FindProcessId("lumenseek.exe");
+  ASSERT_TRUE(first.Running() && second.Running() && third.Running() && decoy.Running());
+  EXPECT_EQ(FindProcessIds("lumenseek.exe").size(), 3u);
   KillProcessByName("lumenseek.exe");
-  const RunningProgram& ended = firstInSnapshot == first.Id() ? first : second;
-  const RunningProgram& other = firstInSnapshot == first.Id() ? second : first;
-  EXPECT_TRUE(ended.WaitEnded());
-  EXPECT_TRUE(other.Running());
+  EXPECT_TRUE(first.WaitEnded());
+  EXPECT_TRUE(second.WaitEnded());
+  EXPECT_TRUE(third.WaitEnded());
   EXPECT_TRUE(decoy.Running());
+}
+
+TEST(Processes, NeverEndsThisProcessItself) {
+  char path[MAX_PATH] = {};
+  ASSERT_NE(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
+  const std::string self = std::string(path).substr(std::string(path).find_last_of('\\') + 1);
+  ScratchFolder folder;
+  RunningProgram copy(folder / self);  // another process of the same image name
+  ASSERT_TRUE(copy.Running());
+  KillProcessByName(self);  // this test program would not come back from ending itself
+  EXPECT_TRUE(copy.WaitEnded());
+}
+
+TEST(Processes, StepNeverEndsWindowsOwnProcessesWhateverTheScriptSays) {
+  // Copies of the test program under the names of Windows' own processes:
+  // the step must leave them running, and still end the target after them.
+  ScratchFolder folder;
+  RunningProgram winlogon(folder / "winlogon.exe");
+  RunningProgram svchost(folder / "SvcHost.exe");
+  RunningProgram target(folder / "lumenseek.exe");
+  ASSERT_TRUE(winlogon.Running() && svchost.Running() && target.Running());
+  StepHarness harness("[PROCESS]\r\nitem1=winlogon.exe\r\nitem2=svchost.EXE\r\nitem3=lumenseek.exe");
+  KillProcesses(harness);
+  EXPECT_TRUE(target.WaitEnded());
+  EXPECT_TRUE(winlogon.Running());
+  EXPECT_TRUE(svchost.Running());
 }
 
 TEST(Processes, StepEndsEveryListedProgramAndPostsOnlyItsHeading) {

@@ -3,6 +3,7 @@
 #include "support/FakeFolders.h"
 #include "support/TestFiles.h"
 #include "system/ShellFolders.h"
+#include "system/UniqueHandle.h"
 #include "ui/DesignTexts.h"
 #include "ui/RemoveApp.h"
 #include "win/TestFolders.h"
@@ -15,6 +16,18 @@ using testing::ReadFileBytes;
 using testing::ScratchFolder;
 using testing::TempFolderRedirect;
 using testing::WriteFileBytes;
+
+// Reads a file as a reader that shares everything with its other users.
+std::string ReadSharingEverything(const std::string& path) {
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return "<cannot open: " + std::to_string(GetLastError()) + ">";
+  std::string bytes(64 * 1024, '\0');
+  DWORD read = 0;
+  ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  bytes.resize(read);
+  return bytes;
+}
 
 class Provisioning : public ::testing::Test {
  protected:
@@ -34,7 +47,7 @@ TEST_F(Provisioning, WritesTheScriptOpensItAndShowsTheProgramInfo) {
   EXPECT_EQ(app.ExeDir.back(), '\\');
   EXPECT_EQ(app.AppDataDir, *GetSpecialFolder(26) + "\\");
   EXPECT_EQ(app.LocalAppDataDir, *GetSpecialFolder(28) + "\\");
-  EXPECT_EQ(ReadFileBytes(scriptPath), expectedFile);
+  EXPECT_EQ(ReadSharingEverything(scriptPath), expectedFile);
   EXPECT_EQ(app.lblCategory.Text(), "검색도우미");
   EXPECT_EQ(app.lblName.Text(), "lumenseek");
   ASSERT_NE(app.ScriptReader(), nullptr);
@@ -49,19 +62,43 @@ TEST_F(Provisioning, StaleCopyIsReplaced) {
   WriteFileBytes(scriptPath, std::string(10000, 'x') + "\r\n[APPTYPE]\r\ntitle=stale\r\n");
   TfRemoveApp app(folders);
   app.FormCreate();
-  EXPECT_EQ(ReadFileBytes(scriptPath), expectedFile);
+  EXPECT_EQ(ReadSharingEverything(scriptPath), expectedFile);
   EXPECT_EQ(app.lblName.Text(), "lumenseek");
   app.FormClose();
 }
 
-TEST_F(Provisioning, ReaderKeepsWhatWasWrittenEvenIfTheFileIsSwapped) {
+TEST_F(Provisioning, TheFileCanBeReadButNotWrittenMovedOrDeletedWhileTheWindowIsOpen) {
   TfRemoveApp app(folders);
   app.FormCreate();
-  WriteFileBytes(scriptPath, "[FILE]\r\nitem1=C:\\Windows\\*.*\r\n");
+  EXPECT_EQ(ReadSharingEverything(scriptPath), expectedFile);
+
+  const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE writer = CreateFileA(scriptPath.c_str(), GENERIC_WRITE, shareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  // Swapping the name needs a rename or a deletion first; both are refused.
+  EXPECT_FALSE(MoveFileA(scriptPath.c_str(), (temp / "moved.dat").c_str()));
+  EXPECT_FALSE(DeleteFileA(scriptPath.c_str()));
+
   EntryList list;
   app.ScriptReader()->ReadSectionEntries("FILE", list);
   EXPECT_EQ(list, (EntryList{"item1=%PROGRAM_FILES%\\lumenseek\\*.*", "item2="}));
   app.FormClose();
+  EXPECT_FALSE(FileExists(scriptPath));
+  EXPECT_FALSE(FileExists(temp / "moved.dat"));
+}
+
+TEST_F(Provisioning, CloseDeletesTheFileEvenWhileSomeoneReadsIt) {
+  TfRemoveApp app(folders);
+  app.FormCreate();
+  UniqueFile reader(CreateFileA(scriptPath.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(reader);
+  app.FormClose();
+  reader.reset();  // the file goes with its last handle
+  EXPECT_FALSE(FileExists(scriptPath));
 }
 
 TEST_F(Provisioning, LinkPlantedAtTheNameIsNotWrittenThrough) {
@@ -73,7 +110,7 @@ TEST_F(Provisioning, LinkPlantedAtTheNameIsNotWrittenThrough) {
   TfRemoveApp app(folders);
   app.FormCreate();
   EXPECT_EQ(ReadFileBytes(victim), "precious");
-  EXPECT_EQ(ReadFileBytes(scriptPath), expectedFile);
+  EXPECT_EQ(ReadSharingEverything(scriptPath), expectedFile);
   app.FormClose();
   EXPECT_EQ(ReadFileBytes(victim), "precious");
 }
@@ -138,7 +175,7 @@ TEST_F(Provisioning, ExtractionTurnsEveryLineBreakIntoCrLf) {
   // The test module carries a second script with LF, CR and CR LF breaks.
   TfRemoveApp app(folders, GetModuleHandleA(nullptr), "MixedBreaks");
   app.FormCreate();
-  EXPECT_EQ(ReadFileBytes(scriptPath), "[APPTYPE]\r\ncategory=c\r\ntitle=t\r\n\r\n");
+  EXPECT_EQ(ReadSharingEverything(scriptPath), "[APPTYPE]\r\ncategory=c\r\ntitle=t\r\n\r\n");
   EXPECT_EQ(app.lblCategory.Text(), "c");
   EXPECT_EQ(app.lblName.Text(), "t");
   app.FormClose();

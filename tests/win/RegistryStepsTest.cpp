@@ -4,10 +4,13 @@
 // 32-bit view, where the same paths lie elsewhere on 64-bit Windows.
 #include <gtest/gtest.h>
 
+#include "engine/Preview.h"
 #include "engine/RegistrySteps.h"
 #include "engine/StatusLines.h"
+#include "support/FakeFolders.h"
 #include "support/TestFiles.h"
 #include "system/RegistryEntries.h"
+#include "win/RegistryLinks.h"
 #include "win/StepHarness.h"
 
 namespace tidemark {
@@ -47,6 +50,8 @@ class RegistrySteps : public ::testing::Test {
  protected:
   void TearDown() override {
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      testing::DeleteRegistryLink(root, scratch + "\\Vendor\\Link");
+      for (const std::string& runOnce : {kRunOnce, kRunOnce32}) RegDeleteTreeA(root, (runOnce + "\\" + tag).c_str());
       RegDeleteTreeA(root, scratch.c_str());
       RegDeleteTreeA(root, (std::string(kUninstallKeyPath) + tag).c_str());
       RegDeleteTreeA(root, (std::string(kUninstallKeyPath) + tag + "-sibling").c_str());
@@ -64,6 +69,8 @@ class RegistrySteps : public ::testing::Test {
   const std::string tag = "Tidemark" + std::to_string(GetCurrentProcessId()) + "-" +
                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
   const std::string scratch = "Software\\TidemarkTests\\" + tag;
+  const std::string kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+  const std::string kRunOnce32 = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 };
 
 TEST_F(RegistrySteps, StartupValuesGoFromBothRootsAndSiblingsStay) {
@@ -77,6 +84,22 @@ TEST_F(RegistrySteps, StartupValuesGoFromBothRootsAndSiblingsStay) {
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     EXPECT_EQ(GetString(root, kRunKeyPath, tag), std::nullopt);
     EXPECT_EQ(GetString(root, kRunKeyPath, tag + "-sibling"), "C:\\y.exe");  // after the end marker
+  }
+}
+
+TEST_F(RegistrySteps, StartupValueGoesByItsNameEvenWhenItsCommandsFolderIsUnknown) {
+  // The command's folder is not needed to delete the value by its name.
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    SetString(root, kRunKeyPath, tag, "C:\\x.exe");
+    SetString(root, kRunKeyPath, tag + "-sibling", "C:\\y.exe");
+  }
+  testing::FakeFolders folders;
+  folders.folders.erase(38);  // no Program Files folder on this "machine"
+  StepHarness harness("[STARTRUN]\r\n" + tag + "=%PROGRAM_FILES%\\x.exe", &folders);
+  RemoveStartupEntries(harness);
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    EXPECT_EQ(GetString(root, kRunKeyPath, tag), std::nullopt);
+    EXPECT_EQ(GetString(root, kRunKeyPath, tag + "-sibling"), "C:\\y.exe");
   }
 }
 
@@ -116,14 +139,19 @@ TEST_F(RegistrySteps, KeysAreDeletedBelowTheirParentInBothSections) {
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     MakeKey(root, scratch + "\\Vendor\\Deep\\Deeper");
     MakeKey(root, scratch + "\\FullPath\\Deep");
+    MakeKey(root, scratch + "\\OtherCase\\Deep");
     MakeKey(root, scratch + "\\Sibling");
   }
-  const std::string section = "\r\n" + scratch + "=Vendor\r\n" + scratch + "\\FullPath=FullPath\r\n";
+  // A full-path name whose last component differs from the value only in
+  // case names the same key and is cut to its parent like an exact one.
+  const std::string section = "\r\n" + scratch + "=Vendor\r\n" + scratch + "\\FullPath=FullPath\r\n" + scratch +
+                              "\\OTHERCASE=OtherCase\r\n";
   const auto lines = Run(RemoveRegistryKeys, "[HKEY_CURRENT_USER]" + section + "[HKEY_LOCAL_MACHINE]" + section);
   EXPECT_EQ(lines, (std::vector<std::string>{status::kRemoveRegistryKeys}));
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     EXPECT_FALSE(KeyExists(root, scratch + "\\Vendor"));
     EXPECT_FALSE(KeyExists(root, scratch + "\\FullPath"));
+    EXPECT_FALSE(KeyExists(root, scratch + "\\OtherCase"));
     EXPECT_TRUE(KeyExists(root, scratch + "\\Sibling"));
     EXPECT_TRUE(KeyExists(root, scratch));
   }
@@ -149,6 +177,125 @@ TEST_F(RegistrySteps, RootWipingValuesDeleteNothing) {
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, scratch + "\\Keep"));  // after the end marker
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft"));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, scratch + "\\Gone"));  // the second pass still ran
+}
+
+TEST_F(RegistrySteps, ValuesFromTheRootDeleteNothingAndTheWalkGoesOn) {
+  // Mended fault: a value beginning with "\\" was resolved from the root, so
+  // "SOFTWARE\\Vendor=\\Software" deleted all of HKEY_CURRENT_USER\\Software.
+  // Here such values name scratch keys outside their entry's parent.
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    MakeKey(root, scratch + "\\Vendor");
+    MakeKey(root, scratch + "\\Target\\Deep");
+    MakeKey(root, scratch + "\\Gone");
+  }
+  const std::string section = "\r\n" + scratch + "\\Vendor=\\" + scratch + "\\Target\r\nSoftware=\\" + scratch +
+                              "\\Target\\\r\n" + scratch + "=Gone\r\n";
+  Run(RemoveRegistryKeys, "[HKEY_CURRENT_USER]" + section + "[HKEY_LOCAL_MACHINE]" + section);
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    EXPECT_TRUE(KeyExists(root, scratch + "\\Target\\Deep"));
+    EXPECT_FALSE(KeyExists(root, scratch + "\\Gone"));
+  }
+}
+
+TEST_F(RegistrySteps, UninstallValuesWithABackslashDeleteNothing) {
+  const std::string entry = std::string(kUninstallKeyPath) + tag;
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    MakeKey(root, entry + "\\Nested");
+    MakeKey(root, entry + "-sibling");
+    MakeKey(root, scratch + "\\Target");
+  }
+  const auto lines = Run(RemoveUninstallEntries, "[UNINSTALL]\r\nitem1=" + tag + "\\Nested\r\nitem2=\\" + scratch +
+                                                     "\\Target\r\nitem3=" + tag + "\\\r\nitem4=" + tag + "-sibling");
+  EXPECT_EQ(lines, (std::vector<std::string>{status::kRemoveUninstallEntries}));
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    EXPECT_TRUE(KeyExists(root, entry + "\\Nested"));
+    EXPECT_TRUE(KeyExists(root, scratch + "\\Target"));
+    EXPECT_FALSE(KeyExists(root, entry + "-sibling"));  // the walk went on
+  }
+  EXPECT_FALSE(RemoveUninstallEntry(tag + "\\Nested"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, entry + "\\Nested"));
+}
+
+TEST_F(RegistrySteps, ProtectedKeysAreRefusedHoweverSpelt) {
+  // Mended fault: "SOFTWARE=SOFTWARE" deleted what it could of
+  // HKEY_LOCAL_MACHINE\SOFTWARE. The refusal comes from one table, checked in
+  // full by the host tests; here the steps must consult it for every
+  // spelling. Only small shared keys are aimed at (RunOnce, Run), so that a
+  // regression costs the test prefix little: each holds a decoy of this test.
+  const std::string decoy = "\\" + tag;
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    MakeKey(root, kRunOnce + decoy);
+    MakeKey(root, kRunOnce32 + decoy);
+    SetString(root, kRunKeyPath, tag + "-sibling", "C:\\y.exe");
+    MakeKey(root, scratch + "\\Gone");
+  }
+  const std::string section = "\r\nSoftware\\Microsoft\\Windows\\CurrentVersion=RunOnce"
+                              "\r\nSOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUNONCE=RunOnce"
+                              "\r\nsoftware\\\\microsoft\\windows\\currentversion\\\\=runonce\\\\"
+                              "\r\nSoftware\\Microsoft\\Windows=CurrentVersion\\RunOnce"
+                              "\r\nSoftware\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion=RunOnce"
+                              "\r\nSoftware\\Microsoft\\Windows\\CurrentVersion\\Run=Run"
+                              "\r\n" + scratch + "=Gone\r\n";
+  Run(RemoveRegistryKeys, "[HKEY_CURRENT_USER]" + section + "[HKEY_LOCAL_MACHINE]" + section);
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    EXPECT_TRUE(KeyExists(root, kRunOnce + decoy));
+    EXPECT_TRUE(KeyExists(root, kRunOnce32 + decoy));
+    EXPECT_EQ(GetString(root, kRunKeyPath, tag + "-sibling"), "C:\\y.exe");
+    EXPECT_FALSE(KeyExists(root, scratch + "\\Gone"));  // each refused entry is passed over
+  }
+}
+
+TEST_F(RegistrySteps, ALinkInsideANamedKeyGoesAloneItsTargetStays) {
+  // Mended fault: a symbolic link inside the named key made the step delete
+  // the link's target tree, which may lie anywhere in the registry.
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    MakeKey(root, scratch + "\\Outside\\Child");
+    MakeKey(root, scratch + "\\Vendor\\Plain");
+    ASSERT_TRUE(testing::CreateRegistryLink(root, scratch + "\\Vendor\\Link", scratch + "\\Outside"));
+    ASSERT_TRUE(KeyExists(root, scratch + "\\Vendor\\Link\\Child")) << "the link leads to its target";
+  }
+  const std::string section = "\r\n" + scratch + "=Vendor\r\n";
+  Run(RemoveRegistryKeys, "[HKEY_CURRENT_USER]" + section + "[HKEY_LOCAL_MACHINE]" + section);
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    EXPECT_FALSE(KeyExists(root, scratch + "\\Vendor"));
+    EXPECT_FALSE(testing::RegistryLinkExists(root, scratch + "\\Vendor\\Link"));
+    EXPECT_EQ(GetString(root, scratch + "\\Outside\\Child", "marker"), "x");
+  }
+}
+
+TEST_F(RegistrySteps, ThePreviewCountsWhatTheStepsDelete) {
+  // A refused entry is reported as nothing, and a link as itself.
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) MakeKey(root, kRunOnce + "\\" + tag);
+  MakeKey(HKEY_CURRENT_USER, std::string(kUninstallKeyPath) + tag + "\\Nested");
+  MakeKey(HKEY_CURRENT_USER, scratch + "\\Outside\\Child");
+  MakeKey(HKEY_CURRENT_USER, scratch + "\\Vendor\\Plain");
+  ASSERT_TRUE(testing::CreateRegistryLink(HKEY_CURRENT_USER, scratch + "\\Vendor\\Link", scratch + "\\Outside"));
+  testing::StepHarness harness("[UNINSTALL]\r\nitem1=" + tag + "\\Nested\r\n[HKEY_CURRENT_USER]\r\n"
+                               "Software\\Microsoft\\Windows\\CurrentVersion\\=RunOnce\r\n" +
+                               scratch + "=Vendor\r\n[HKEY_LOCAL_MACHINE]\r\nSOFTWARE=\\" + kRunOnce + "\r\n");
+  const PreviewReport report = BuildPreview(harness.Script(), harness.Folders());
+  ASSERT_EQ(report.uninstallEntries.size(), 2u);
+  for (const KeyPreview& entry : report.uninstallEntries) {
+    EXPECT_TRUE(entry.refused);
+    EXPECT_FALSE(entry.exists);
+  }
+  ASSERT_EQ(report.registryKeys.size(), 3u);
+  EXPECT_TRUE(report.registryKeys[0].refused);
+  EXPECT_FALSE(report.registryKeys[0].exists);
+  EXPECT_EQ(report.registryKeys[0].subkeys, 0);
+  EXPECT_FALSE(report.registryKeys[1].refused);
+  EXPECT_TRUE(report.registryKeys[1].exists);
+  EXPECT_EQ(report.registryKeys[1].subkeys, 2) << "Plain and Link; the link's target is not counted";
+  EXPECT_TRUE(report.registryKeys[2].refused);
+  EXPECT_NE(FormatPreview(report).find("deletes nothing"), std::string::npos);
+
+  RemoveUninstallEntries(harness);
+  RemoveRegistryKeys(harness);
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, std::string(kUninstallKeyPath) + tag + "\\Nested"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kRunOnce + "\\" + tag));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRunOnce + "\\" + tag));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, scratch + "\\Vendor"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, scratch + "\\Outside\\Child"));
 }
 
 TEST_F(RegistrySteps, RecoveryRecordsOfOneToFourFields) {

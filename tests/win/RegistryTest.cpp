@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "system/Registry.h"
+#include "win/RegistryLinks.h"
 
 namespace tidemark {
 namespace {
@@ -29,6 +30,7 @@ class Registry : public ::testing::Test {
     Create("");
   }
   ~Registry() override {
+    for (const std::string& link : links) testing::DeleteRegistryLink(HKEY_CURRENT_USER, Full(link));
     RegDeleteTreeA(HKEY_CURRENT_USER, scratch.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, scratch.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TidemarkTests");  // fails while other tests' keys remain
@@ -68,7 +70,18 @@ class Registry : public ::testing::Test {
     return Value(type, std::string(data, size));
   }
 
+  // Makes `sub` a link to the scratch key `target`, and checks that the link
+  // leads there.
+  void Link(const std::string& sub, const std::string& target) {
+    links.push_back(sub);
+    ASSERT_TRUE(testing::CreateRegistryLink(HKEY_CURRENT_USER, Full(sub), Full(target))) << sub;
+    ASSERT_EQ(Read(sub, "v"), Read(target, "v")) << sub << " does not lead to " << target;
+    ASSERT_TRUE(Read(sub, "v").has_value());
+  }
+  bool LinkExists(const std::string& sub) const { return testing::RegistryLinkExists(HKEY_CURRENT_USER, Full(sub)); }
+
   std::string scratch;  // below HKEY_CURRENT_USER, no leading backslash
+  std::vector<std::string> links;
 };
 
 // Whether the handle still names an open key.
@@ -294,6 +307,34 @@ TEST_F(Registry, PathNamingTheBaseKeyDeletesNothing) {
   EXPECT_TRUE(Exists("sibling"));
   EXPECT_TRUE(reg.DeletePath("child1"));  // an ordinary relative path still works
   EXPECT_FALSE(Exists("parent\\child1"));
+}
+
+TEST_F(Registry, DeletePathDeletesALinkItselfNeverItsTarget) {
+  // Mended fault: the walk opened a link inside the deleted key as its
+  // target, deleted the target's whole tree (outside the named key), and
+  // RegDeleteKeyA then deleted the emptied target instead of the link.
+  Put("outside", "v", "tree");
+  Put("outside\\child", "v", "kept");
+  Put("leaf", "v", "childless");  // a target without subkeys: RegDeleteKeyA alone would take it
+  Put("named\\plain", "v", "1");
+  Link("named\\link", "outside");
+  Link("named\\plain\\deeper", "leaf");
+  Link("direct", "leaf");
+
+  TRegistry reg;
+  EXPECT_TRUE(reg.DeletePath(Absolute("named")));
+  EXPECT_FALSE(Exists("named"));
+  EXPECT_FALSE(LinkExists("named\\link"));
+  EXPECT_EQ(Read("outside", "v"), Value(REG_SZ, std::string("tree", 5)));
+  EXPECT_EQ(Read("outside\\child", "v"), Value(REG_SZ, std::string("kept", 5)));
+  EXPECT_EQ(Read("leaf", "v"), Value(REG_SZ, std::string("childless", 10)));
+
+  // A path that names a link: the link goes, its target stays.
+  ASSERT_TRUE(reg.OpenPath(scratch, false));
+  EXPECT_TRUE(reg.DeletePath("direct"));
+  EXPECT_FALSE(LinkExists("direct"));
+  EXPECT_EQ(Read("leaf", "v"), Value(REG_SZ, std::string("childless", 10)));
+  EXPECT_TRUE(Exists("outside\\child"));
 }
 
 TEST_F(Registry, DeletePathKeepsTheViewOfTheOpenKey) {

@@ -88,4 +88,67 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool FolderExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+namespace {
+
+// Wine's own export; the name it returns is allocated on the process heap.
+std::optional<std::string> UnixPath(const std::string& path) {
+  using ToUnix = char*(__cdecl*)(const wchar_t*);
+  const auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return std::nullopt;
+  std::wstring wide(path.size() + 1, L'\0');
+  const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  if (length == 0) return std::nullopt;
+  char* name = toUnix(wide.c_str());
+  if (!name) return std::nullopt;
+  std::string result(name);
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+// Polls for a condition for at most a minute.
+template <typename Condition>
+bool WaitUntil(Condition condition) {
+  for (int attempt = 0; attempt < 6000; ++attempt) {
+    if (condition()) return true;
+    Sleep(10);
+  }
+  return condition();
+}
+
+// Wine starts a Linux program named by its Z: path as a Linux process, but
+// the handle it returns cannot be waited on for that process's end, so
+// callers wait for the program's effect instead.
+bool RunLinuxProgram(std::string command) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return false;
+  }
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+  return true;
+}
+
+}  // namespace
+
+bool CreateLinuxSymlink(const std::string& link, const std::string& target) {
+  const std::optional<std::string> linkName = UnixPath(link), targetName = UnixPath(target);
+  if (!linkName || !targetName) return false;
+  if (!RunLinuxProgram("Z:\\bin\\ln -s \"" + *targetName + "\" \"" + *linkName + "\"")) return false;
+  return WaitUntil([&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+void RemoveLinuxSymlink(const std::string& link) {
+  const std::optional<std::string> linkName = UnixPath(link);
+  if (!linkName || !RunLinuxProgram("Z:\\bin\\rm -f \"" + *linkName + "\"")) return;
+  WaitUntil([&] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
 }  // namespace tidemark::testing

@@ -45,5 +45,13 @@ std::string TestProgramFolder();
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+// Makes `link` a Linux symbolic link to `target` (both Windows paths in the
+// prefix), with the host's ln: this Wine's CreateSymbolicLinkA reports
+// success and creates nothing, and it has no FSCTL_SET_REPARSE_POINT, but it
+// reports a Linux link to a folder as a reparse point. False when it failed.
+bool CreateLinuxSymlink(const std::string& link, const std::string& target);
+// Removes such a link itself, never what it points to.
+void RemoveLinuxSymlink(const std::string& link);
 
 }  // namespace tidemark::testing
