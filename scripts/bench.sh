@@ -19,11 +19,11 @@ cmake --build "$build/host-bench" -j "$(nproc)" --target tidemark_walk_bench
 
 echo "== the shipped 32-bit Tidemark.exe"
 cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=MinSizeRel -DTIDEMARK_WERROR=ON -DTIDEMARK_TESTS=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=MinSizeRel -DTIDEMARK_WERROR=ON -DTIDEMARK_TESTS=ON >/dev/null
 cmake --build "$build/win32" -j "$(nproc)" --target Tidemark
 echo "size: $(stat -c %s "$build/win32/Tidemark.exe") bytes"
 
-build_win64="$build/win64"
+wine_session_dir="$build"
 # shellcheck source=wine-session.sh
 source "$root/scripts/wine-session.sh"
 cd "$build/win64/tests"

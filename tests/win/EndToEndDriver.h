@@ -125,22 +125,25 @@ inline std::string TextOf(HWND window) {
   return text;
 }
 
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+// A named CALLBACK function, not a lambda: on 32-bit Windows a lambda
+// converts only to a cdecl pointer, and the enumeration calls stdcall.
+inline BOOL CALLBACK MatchControlId(HWND child, LPARAM context) {
+  auto* search = reinterpret_cast<ControlSearch*>(context);
+  if (GetDlgCtrlID(child) != search->id) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
 // The control with the id, searched through the whole tree of the window.
 inline HWND ControlOf(HWND window, int id) {
-  struct Find {
-    int id;
-    HWND found;
-  } find{id, nullptr};
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM context) -> BOOL {
-        auto* f = reinterpret_cast<Find*>(context);
-        if (GetDlgCtrlID(child) != f->id) return TRUE;
-        f->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&find));
-  return find.found;
+  ControlSearch search{id, nullptr};
+  EnumChildWindows(window, MatchControlId, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 // A click on a button as the button reports it to its window.

@@ -5,8 +5,8 @@
 #pragma once
 
 #include <windows.h>
-#include <sddl.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,37 +14,35 @@
 
 namespace tidemark::testing {
 
-// The NT name of a root, under which link targets are written:
-// HKEY_LOCAL_MACHINE is \Registry\Machine, HKEY_CURRENT_USER is
-// \Registry\User\<the SID of the process token's user>.
-inline std::wstring RegistryRootNtName(HKEY root) {
-  if (root == HKEY_LOCAL_MACHINE) return L"\\Registry\\Machine";
-  UniqueHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return {};
-  DWORD size = 0;
-  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-  std::vector<BYTE> user(size);
-  if (!GetTokenInformation(token.get(), TokenUser, user.data(), size, &size)) return {};
-  LPWSTR text = nullptr;
-  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &text)) return {};
-  const UniqueResource<LocalMemoryTraits<LPWSTR>> owned(text);
-  return L"\\Registry\\User\\" + std::wstring(text);
-}
-
-// The NT name of an ASCII key path below the root.
+// The NT name of an existing key as the registry itself knows it, after any
+// WoW64 redirection of the caller's view (a 32-bit process that names
+// "Software\X" may be given "Software\WOW6432Node\X"): NtQueryKey with
+// KeyNameInformation. Empty when the key cannot be opened.
 inline std::wstring RegistryNtName(HKEY root, const std::string& path) {
-  return RegistryRootNtName(root) + L"\\" + std::wstring(path.begin(), path.end());
+  using NtQueryKeyFunction = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  const auto ntQueryKey = reinterpret_cast<NtQueryKeyFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey")));
+  UniqueHKey key;
+  if (!ntQueryKey || RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return {};
+  constexpr int kKeyNameInformation = 3;  // a ULONG length in bytes, then the name
+  std::vector<BYTE> info(4096);
+  ULONG length = 0;
+  if (ntQueryKey(key.get(), kKeyNameInformation, info.data(), static_cast<ULONG>(info.size()), &length) < 0) return {};
+  ULONG nameBytes = 0;
+  std::memcpy(&nameBytes, info.data(), sizeof nameBytes);
+  return std::wstring(reinterpret_cast<const wchar_t*>(info.data() + sizeof nameBytes), nameBytes / sizeof(wchar_t));
 }
 
-// Makes `path` below the root a volatile link to the key `target` (below
-// the same root); false when either step fails.
+// Makes `path` below the root a volatile link to the existing key `target`
+// (below the same root, in the caller's view); false when a step fails.
 inline bool CreateRegistryLink(HKEY root, const std::string& path, const std::string& target) {
+  const std::wstring name = RegistryNtName(root, target);
+  if (name.empty()) return false;
   UniqueHKey link;
   if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
                       KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, link.put(), nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  const std::wstring name = RegistryNtName(root, target);
   return RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(name.data()),
                         static_cast<DWORD>(name.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
 }

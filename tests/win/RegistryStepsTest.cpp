@@ -37,13 +37,25 @@ void SetString(HKEY root, const std::string& path, const std::string& name, cons
             ERROR_SUCCESS);
 }
 
-std::optional<std::string> GetString(HKEY root, const std::string& path, const std::string& name) {
+// The string value, read in the caller's registry view or in the one given.
+std::optional<std::string> GetString(HKEY root, const std::string& path, const std::string& name, REGSAM view = 0) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return std::nullopt;
   char data[512] = {};
-  DWORD size = sizeof data;
-  if (RegGetValueA(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
+  DWORD size = sizeof data - 1;
+  DWORD type = 0;
+  const LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
   return std::string(data);
+}
+
+// Removes the key with its tree from the 64-bit view, where recovery writes.
+void DeleteTreeIn64BitView(HKEY root, const std::string& parent, const std::string& name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, parent.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return;
+  RegDeleteTreeA(key, name.c_str());
+  RegCloseKey(key);
 }
 
 class RegistrySteps : public ::testing::Test {
@@ -53,6 +65,7 @@ class RegistrySteps : public ::testing::Test {
       testing::DeleteRegistryLink(root, scratch + "\\Vendor\\Link");
       for (const std::string& runOnce : {kRunOnce, kRunOnce32}) RegDeleteTreeA(root, (runOnce + "\\" + tag).c_str());
       RegDeleteTreeA(root, scratch.c_str());
+      DeleteTreeIn64BitView(root, "Software\\TidemarkTests", tag);
       RegDeleteTreeA(root, (std::string(kUninstallKeyPath) + tag).c_str());
       RegDeleteTreeA(root, (std::string(kUninstallKeyPath) + tag + "-sibling").c_str());
       RegDeleteKeyValueA(root, kRunKeyPath, tag.c_str());
@@ -307,13 +320,16 @@ TEST_F(RegistrySteps, RecoveryRecordsOfOneToFourFields) {
                              "r5=" + scratch + "\\NoDelimiter\r\n";
   const auto lines = Run(RestoreRegistry, script);
   EXPECT_EQ(lines, (std::vector<std::string>{status::kRestoreRegistry}));
-  EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, scratch + "\\Machine", "Mode"), "1");
-  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, scratch + "\\Lower"));  // unknown root: the user's
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, scratch + "\\Lower"));
-  EXPECT_EQ(GetString(HKEY_CURRENT_USER, scratch + "\\Three", "Name"), "");  // no data: written empty
-  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, scratch + "\\Empty"));
-  EXPECT_EQ(GetString(HKEY_CURRENT_USER, scratch + "\\Empty", ""), std::nullopt);
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, scratch + "\\NoDelimiter"));
+  // Recovery writes into the 64-bit view (KEY_WOW64_64KEY), which is this
+  // process's own only in a 64-bit build.
+  const REGSAM view = KEY_WOW64_64KEY;
+  EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, scratch + "\\Machine", "Mode", view), "1");
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, scratch + "\\Lower", view));  // unknown root: the user's
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, scratch + "\\Lower", view));
+  EXPECT_EQ(GetString(HKEY_CURRENT_USER, scratch + "\\Three", "Name", view), "");  // no data: written empty
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, scratch + "\\Empty", view));
+  EXPECT_EQ(GetString(HKEY_CURRENT_USER, scratch + "\\Empty", "", view), std::nullopt);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, scratch + "\\NoDelimiter", view));
 }
 
 TEST_F(RegistrySteps, EmbeddedScriptRemovesItsKeysAndNothingBeside) {

@@ -376,10 +376,14 @@ TEST_F(Registry, DeletePathKeepsTheViewOfTheOpenKey) {
   EXPECT_TRUE(twins.Exists(KEY_WOW64_64KEY)) << "the 32-bit view is not separate here";
 
   // MakePath never carries the object's view flag: the key lands in the
-  // process's own view, the 64-bit one for this build.
-  EXPECT_TRUE(reg.MakePath("\\" + path + "\\twin\\made"));
-  EXPECT_TRUE(twins.Exists(KEY_WOW64_64KEY, "made"));
-  EXPECT_FALSE(twins.Exists(KEY_WOW64_32KEY, "made"));
+  // process's own view, the 32-bit one for the shipped build.
+  const REGSAM ownView = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+  const REGSAM otherView = ownView == KEY_WOW64_64KEY ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  TRegistry other(KEY_ALL_ACCESS | otherView);
+  other.SelectRoot(HKEY_LOCAL_MACHINE);
+  EXPECT_TRUE(other.MakePath("\\" + path + "\\twin\\made"));
+  EXPECT_TRUE(twins.Exists(ownView, "made"));
+  EXPECT_FALSE(twins.Exists(otherView, "made"));
 }
 
 // --- Values ---

@@ -1,5 +1,5 @@
-// The program's resources as Windows reads them from a module that links
-// AppResources.rc: this test executable.
+// The program's resources as Windows reads them from the built Tidemark.exe
+// itself, mapped as a data file: no code of it runs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,21 +12,44 @@
 #include <utility>
 #include <vector>
 
+#include "support/TestFiles.h"
+
 namespace tidemark {
 namespace {
 
 constexpr WORD kManifestType = 24;  // RT_MANIFEST
 constexpr WORD kManifestId = 1;     // CREATEPROCESS_MANIFEST_RESOURCE_ID
 
-// The bytes of a resource of this module, empty when it is missing. Module
+// Tidemark.exe of this build, loaded once for its resources and kept until
+// the test program ends.
+HMODULE Program() {
+  static const HMODULE program =
+      LoadLibraryExA(TIDEMARK_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  return program;
+}
+
+// The bytes of a resource of the program, empty when it is missing. Module
 // resources stay mapped while the module is loaded and need no release.
-std::string_view ResourceBytes(const char* name, const char* type) {
-  HRSRC info = FindResourceA(nullptr, name, type);
+std::string_view BytesOf(HRSRC info) {
   if (!info) return {};
-  HGLOBAL loaded = LoadResource(nullptr, info);
+  HGLOBAL loaded = LoadResource(Program(), info);
   const void* data = loaded ? LockResource(loaded) : nullptr;
   if (!data) return {};
-  return {static_cast<const char*>(data), SizeofResource(nullptr, info)};
+  return {static_cast<const char*>(data), SizeofResource(Program(), info)};
+}
+
+std::string_view ResourceBytes(const char* name, const char* type) {
+  return BytesOf(FindResourceA(Program(), name, type));
+}
+
+TEST(ResourcesProgram, TheBuiltProgramIsLoadedAsAFileOfData) {
+  ASSERT_NE(Program(), nullptr) << TIDEMARK_EXE << ": error " << GetLastError();
+}
+
+TEST(ResourcesScript, TheProgramCarriesTheScriptAsAKoreanResource) {
+  const std::string_view script =
+      BytesOf(FindResourceExA(Program(), MAKEINTRESOURCEA(10), "RESDATA", MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN)));
+  EXPECT_EQ(std::string(script), testing::DefaultScriptBytes());
 }
 
 template <typename T>
@@ -42,8 +65,7 @@ T ReadAt(std::string_view bytes, std::size_t offset) {
 class FileVersionInfo {
  public:
   FileVersionInfo() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const char* path = TIDEMARK_EXE;
     DWORD ignored = 0;
     m_block.resize(GetFileVersionInfoSizeA(path, &ignored));
     if (!m_block.empty() && !GetFileVersionInfoA(path, 0, static_cast<DWORD>(m_block.size()), m_block.data())) {
@@ -227,7 +249,7 @@ TEST(ResourcesIcon, MainIconHasTheSevenImages) {
 
 TEST(ResourcesIcon, SystemLoadsTheIconAtTheStandardSizes) {
   for (const int size : {16, 32, 48}) {
-    HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, size, size, 0));
+    HICON icon = static_cast<HICON>(LoadImageA(Program(), "MAINICON", IMAGE_ICON, size, size, 0));
     ASSERT_NE(icon, nullptr) << size;
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(icon, &info)) << size;
@@ -252,7 +274,7 @@ TEST(ResourcesPicture, AboutBitmapIs256By256At24Bits) {
   EXPECT_GE(data.size(), sizeof header + 256u * 256u * 3u);
 
   HBITMAP bitmap =
-      static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "ABOUTBITMAP", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+      static_cast<HBITMAP>(LoadImageA(Program(), "ABOUTBITMAP", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   ASSERT_NE(bitmap, nullptr);
   DIBSECTION section{};
   EXPECT_EQ(GetObjectA(bitmap, sizeof section, &section), static_cast<int>(sizeof section));
@@ -287,7 +309,7 @@ BOOL CALLBACK CountName(HMODULE, LPCSTR, LPSTR, LONG_PTR count) {
 
 TEST(ResourcesManifest, OneManifestAskingForAdministratorWithTheClassicLook) {
   int manifests = 0;
-  EnumResourceNamesA(nullptr, MAKEINTRESOURCEA(kManifestType), CountName, reinterpret_cast<LONG_PTR>(&manifests));
+  EnumResourceNamesA(Program(), MAKEINTRESOURCEA(kManifestType), CountName, reinterpret_cast<LONG_PTR>(&manifests));
   EXPECT_EQ(manifests, 1);
 
   const std::string_view manifest = ResourceBytes(MAKEINTRESOURCEA(kManifestId), MAKEINTRESOURCEA(kManifestType));
@@ -295,7 +317,8 @@ TEST(ResourcesManifest, OneManifestAskingForAdministratorWithTheClassicLook) {
 
   const std::string identity = StartTag(manifest, "assemblyIdentity");
   EXPECT_EQ(Attribute(identity, "version"), "1.0.0.0");
-  EXPECT_EQ(Attribute(identity, "processorArchitecture"), "X86");
+  // The loader refuses a program whose manifest names another architecture.
+  EXPECT_EQ(Attribute(identity, "processorArchitecture"), sizeof(void*) == 8 ? "amd64" : "X86");
   EXPECT_EQ(Attribute(identity, "name"), "Tidemark");
   EXPECT_EQ(Attribute(identity, "type"), "win32");
   EXPECT_NE(manifest.find("<description>elevate execution level</description>"), std::string_view::npos);
