@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "BenchClock.h"
-#include "engine/StatusLines.h"
+#include "support/ExpectedTexts.h"
 #include "ui/ControlIds.h"
 #include "ui/DesignTexts.h"
 #include "ui/MemoText.h"
@@ -27,7 +27,7 @@ int main() {
     Click(window, tidemark::ids::kBtnStart);
     WaitUntil([&] {
       const std::vector<std::string> lines = tidemark::MemoLines(TextOf(memo));
-      return !lines.empty() && lines.back() == tidemark::status::kRunCompleted;
+      return !lines.empty() && lines.back() == tidemark::expected::kRunCompleted;
     });
     const double run = tidemark::bench::WallMs() - runStart;
     Click(window, tidemark::ids::kBtnClose);

@@ -9,7 +9,8 @@
 namespace tidemark {
 
 // The file name without its folder, cut at its first dot, the first
-// character kept and the rest in lower case ("ABC.EXE" gives "Abc").
+// character kept and the rest in lower case ("ABC.EXE" gives "Abc"). A
+// character is a code page 949 character: "제거Tool.EXE" gives "제거tool".
 std::string ApplicationTitleFromPath(std::string_view executablePath);
 
 // The full path of this process's executable. Windows builds only.

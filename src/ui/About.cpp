@@ -4,8 +4,10 @@
 
 #include "system/ApplicationTitle.h"
 #include "system/MessagePump.h"
+#include "ui/ClickOnRelease.h"
 #include "ui/ControlIds.h"
 #include "ui/DesignTexts.h"
+#include "ui/PlainMessageBox.h"
 #include "ui/WindowPlacement.h"
 
 namespace tidemark {
@@ -43,12 +45,15 @@ void TfrmAbout::CreateControls() {
 
   Label2 = CreateControl(Window(), "STATIC", design::kAboutTitle, SS_CENTER, 0, ids::kAboutLabel2, 16, 8, 193, 17,
                          m_titleFont.get());
-  // Owner-drawn, so the picture is stretched to the box; SS_NOTIFY makes a
-  // click arrive as STN_CLICKED.
+  // Owner-drawn, so the picture is stretched to the box; SS_NOTIFY makes the
+  // control take the mouse at all.
   Image1 = CreateControl(Window(), "STATIC", "", SS_OWNERDRAW | SS_NOTIFY, 0, ids::kAboutImage1, 24, 32, 180, 130,
                          nullptr);
   Label1 = CreateControl(Window(), "STATIC", design::kHomePageUrl, SS_CENTER | SS_NOTIFY, 0, ids::kAboutLabel1, 24,
                          168, 177, 16, m_linkFont.get());
+  // Like any button or link, they act when the press is released over them.
+  MakeClickOnRelease(Image1);
+  MakeClickOnRelease(Label1);
 }
 
 void TfrmAbout::FormCreate() { m_sequence = HiddenKeySequence(); }
@@ -96,7 +101,7 @@ void TfrmAbout::PreviewKeyDown(const MSG& message) {
 
 void TfrmAbout::FormKeyDown(WORD key, bool shift, bool ctrl, bool alt) {
   if (!m_sequence.KeyDown(key, shift, ctrl, alt)) return;
-  MessageBoxA(Window(), kCreditMessage, ApplicationTitle().c_str(), MB_OK);
+  ShowPlainMessage(Window(), kCreditMessage, ApplicationTitle().c_str());
   m_sequence.CreditShown();
 }
 

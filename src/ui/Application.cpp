@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "system/ApplicationTitle.h"
 #include "system/MessagePump.h"
 #include "system/UniqueHandle.h"
@@ -23,8 +25,18 @@ bool TApplication::CreateApplicationWindow() {
   constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
   const int left = GetSystemMetrics(SM_CXSCREEN) / 2;
   const int top = GetSystemMetrics(SM_CYSCREEN) / 2;
-  return CreateOwnWindow(design::kApplicationClass, ApplicationTitle().c_str(), kStyle, 0, left, top, 0, 0,
-                         nullptr) != nullptr;
+  if (CreateOwnWindow(design::kApplicationClass, ApplicationTitle().c_str(), kStyle, 0, left, top, 0, 0, nullptr) ==
+      nullptr) {
+    return false;
+  }
+  // The taskbar button and Alt+Tab show the icons of this window, which owns
+  // the forms; they set none of their own. Shared icons are never destroyed.
+  for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+    const int size = GetSystemMetrics(metric);
+    const HANDLE icon = LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, size, size, LR_SHARED);
+    SendMessageA(Window(), WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
+  return true;
 }
 
 bool TApplication::Route(MSG& message) {

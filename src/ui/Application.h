@@ -24,6 +24,10 @@ class TApplication final : public BaseWindow<TApplication> {
   // end. Returns the process's exit code.
   int Run();
 
+  // The hidden window that owns the forms and carries the application title
+  // and icon on the taskbar; Run makes it first.
+  bool CreateApplicationWindow();
+
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   // Declared in creation order; destroyed the other way round.
@@ -31,7 +35,6 @@ class TApplication final : public BaseWindow<TApplication> {
   TfrmAbout frmAbout;
 
  private:
-  bool CreateApplicationWindow();
   // The application's first look at each message: the About window's key
   // preview, then the main window's dialog keys.
   bool Route(MSG& message);

@@ -124,6 +124,7 @@ class TfRemoveApp final : public RunHost, public BaseWindow<TfRemoveApp> {
   UniqueFont m_font;
   WNDPROC m_memoProc = nullptr;
   HWND m_lastFocus = nullptr;
+  HWND m_framedButton = nullptr;  // the push button that shows the default frame
   TfrmAbout* m_about = nullptr;
 
   const FolderLookup& m_folders;

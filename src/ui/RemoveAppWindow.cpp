@@ -50,6 +50,8 @@ bool RegisterPanelClass() {
   return RegisterClassExA(&panelClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
+
 bool IsPushButton(HWND window) {
   char className[16] = {};
   GetClassNameA(window, className, sizeof className);
@@ -98,11 +100,13 @@ void TfRemoveApp::CreateControls() {
 
   Panel1 = CreateControl(window, design::kPanelClass, "", WS_CLIPCHILDREN, 0, ids::kPanel1, 16, 16, 457, 73, font);
   CreateControl(Panel1, "STATIC", design::kProgramLabel, SS_RIGHT, 0, ids::kLabel3, 16, 10, 60, 14, font);
-  CreateControl(Panel1, "STATIC", design::kPurposeLabel, SS_LEFT, 0, ids::kLabel4, 80, 10, 361, 14, font);
+  // The left-aligned labels show one line, cut at their edge, never wrapped.
+  CreateControl(Panel1, "STATIC", design::kPurposeLabel, SS_LEFTNOWORDWRAP, 0, ids::kLabel4, 80, 10, 361, 14, font);
   CreateControl(Panel1, "STATIC", design::kCategoryLabel, SS_RIGHT, 0, ids::kLabel1, 16, 30, 60, 14, font);
-  lblCategory.Attach(CreateControl(Panel1, "STATIC", "", SS_LEFT, 0, ids::kLblCategory, 80, 30, 361, 14, font));
+  lblCategory.Attach(
+      CreateControl(Panel1, "STATIC", "", SS_LEFTNOWORDWRAP, 0, ids::kLblCategory, 80, 30, 361, 14, font));
   CreateControl(Panel1, "STATIC", design::kProgramLabel, SS_RIGHT, 0, ids::kLabel2, 16, 50, 60, 14, font);
-  lblName.Attach(CreateControl(Panel1, "STATIC", "", SS_LEFT, 0, ids::kLblName, 80, 50, 361, 14, font));
+  lblName.Attach(CreateControl(Panel1, "STATIC", "", SS_LEFTNOWORDWRAP, 0, ids::kLblName, 80, 50, 361, 14, font));
 
   m_lastFocus = btnStart;
 }
@@ -112,11 +116,21 @@ LRESULT CALLBACK TfRemoveApp::MemoProc(HWND window, UINT message, WPARAM wParam,
   // A multi-line edit control in a dialog answers Esc by posting WM_CLOSE to
   // its parent; the memo keeps Esc for itself and does nothing with it.
   if ((message == WM_KEYDOWN || message == WM_CHAR) && wParam == VK_ESCAPE) return 0;
+  // It also takes Tab and would ask its parent, the group box, to move the
+  // focus, which a group box ignores: the memo moves it itself, in the
+  // window's tab order. Ctrl+Tab still types a tab.
+  if (message == WM_KEYDOWN && wParam == VK_TAB && self != nullptr && !KeyIsDown(VK_CONTROL)) {
+    const HWND next = GetNextDlgTabItem(self->Window(), window, KeyIsDown(VK_SHIFT));
+    if (next != nullptr && next != window) SetFocus(next);
+    return 0;
+  }
+  if (message == WM_CHAR && wParam == '\t' && !KeyIsDown(VK_CONTROL)) return 0;
   if (message == WM_SETFOCUS && self != nullptr) self->ShowAsDefault(self->btnStart);
   return CallWindowProcA(self != nullptr ? self->m_memoProc : DefWindowProcA, window, message, wParam, lParam);
 }
 
 void TfRemoveApp::ShowAsDefault(HWND button) {
+  m_framedButton = button;
   for (const HWND each : {btnStart, btnAbout, btnHome, btnClose}) {
     const WPARAM style = each == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
     if ((static_cast<WPARAM>(GetWindowLongPtrA(each, GWL_STYLE)) & BS_TYPEMASK) != style) {
@@ -143,7 +157,15 @@ bool TfRemoveApp::RouteDialogKey(MSG& message) {
       return true;
     }
   }
-  return IsDialogMessageA(window, &message) != FALSE;
+  if (IsDialogMessageA(window, &message) == FALSE) return false;
+  // When the dialog manager moves the focus it takes the default frame off
+  // every button and gives it to the focused one, if that is a push button;
+  // for the memo that would leave no button framed although Enter there
+  // belongs to the memo and Start is the default. The frame is put right
+  // once the dialog manager is done.
+  const HWND focus = GetFocus();
+  ShowAsDefault(focus != nullptr && GetParent(focus) == window && IsPushButton(focus) ? focus : btnStart);
+  return true;
 }
 
 void TfRemoveApp::btnAboutClick() {
@@ -193,7 +215,10 @@ LRESULT TfRemoveApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case DM_GETDEFID:
-      return MAKELRESULT(ids::kBtnStart, DC_HASDEFID);
+      // The dialog manager asks which button is the default when the focus
+      // moves, and gives it the frame again: the answer is the button that
+      // shows the frame now, the focused one or else Start.
+      return MAKELRESULT(m_framedButton != nullptr ? GetDlgCtrlID(m_framedButton) : ids::kBtnStart, DC_HASDEFID);
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       const int code = HIWORD(wParam);

@@ -6,7 +6,7 @@
 #include <map>
 
 #include "engine/RemovalRun.h"
-#include "engine/StatusLines.h"
+#include "support/ExpectedTexts.h"
 #include "support/FakeFolders.h"
 
 namespace tidemark {
@@ -53,8 +53,8 @@ TEST(RemovalRun, StartButtonRunsItsFiveSlotsWithEightPauses) {
   FakeWindow window;
   window.lines = {"left over from an earlier run"};
   RunRemoval(window, kStartButtonSwitches);
-  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, "heading 1", "heading 4", "heading 5", "heading 6",
-                                 "heading 7", status::kRunCompleted}));
+  EXPECT_EQ(window.lines, (Lines{expected::kRunStarted, "heading 1", "heading 4", "heading 5", "heading 6",
+                                 "heading 7", expected::kRunCompleted}));
   EXPECT_EQ(window.events,
             (Lines{"step 1", "pause 200", "pause 200", "pause 200", "step 4", "pause 200", "step 5", "pause 200",
                    "step 6", "pause 200", "step 7", "pause 200", "pause 200"}));
@@ -63,7 +63,7 @@ TEST(RemovalRun, StartButtonRunsItsFiveSlotsWithEightPauses) {
 TEST(RemovalRun, AllSwitchesOffStillPausesEightTimes) {
   FakeWindow window;
   RunRemoval(window, kAllOff);
-  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, status::kRunCompleted}));
+  EXPECT_EQ(window.lines, (Lines{expected::kRunStarted, expected::kRunCompleted}));
   EXPECT_EQ(window.pauses, 8);
 }
 
@@ -81,7 +81,7 @@ TEST(RemovalRun, FailingStepEndsTheSequenceButNotTheRun) {
   window.failingSlot = 4;
   RunRemoval(window, kStartButtonSwitches);
   // A failure is never reported as a complete removal.
-  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, "heading 1", "heading 4", "프로그램 제거를 완료하지 못했습니다."}));
+  EXPECT_EQ(window.lines, (Lines{expected::kRunStarted, "heading 1", "heading 4", expected::kRunNotCompleted}));
   EXPECT_EQ(window.pauses, 3);  // none after the failing slot
 }
 
@@ -90,7 +90,7 @@ TEST(RemovalRun, WithoutAScriptTheFirstStepEndsTheRun) {
   window.hasScript = false;
   window.readsScript = true;
   RunRemoval(window, kStartButtonSwitches);
-  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, "heading 1", "프로그램 제거를 완료하지 못했습니다."}));
+  EXPECT_EQ(window.lines, (Lines{expected::kRunStarted, "heading 1", expected::kRunNotCompleted}));
 }
 
 TEST(RemovalRun, SecondStartDuringAPauseRunsANestedRun) {
@@ -101,8 +101,8 @@ TEST(RemovalRun, SecondStartDuringAPauseRunsANestedRun) {
   // The nested run cleared the first run's lines, ran completely, and the
   // first run went on from slot 5.
   EXPECT_EQ(window.lines,
-            (Lines{status::kRunStarted, "heading 1", "heading 4", "heading 5", "heading 6", "heading 7",
-                   status::kRunCompleted, "heading 5", "heading 6", "heading 7", status::kRunCompleted}));
+            (Lines{expected::kRunStarted, "heading 1", "heading 4", "heading 5", "heading 6", "heading 7",
+                   expected::kRunCompleted, "heading 5", "heading 6", "heading 7", expected::kRunCompleted}));
   EXPECT_EQ(window.pauses, 16);
 }
 
@@ -115,7 +115,7 @@ TEST(RemovalRun, ClosingTheWindowDuringAPauseEndsTheRunThere) {
   };
   RunRemoval(window, kStartButtonSwitches);
   EXPECT_EQ(window.events, (Lines{"step 1", "pause 200", "pause 200"}));
-  EXPECT_EQ(window.lines, (Lines{status::kRunStarted, "heading 1"}));
+  EXPECT_EQ(window.lines, (Lines{expected::kRunStarted, "heading 1"}));
 }
 
 }  // namespace

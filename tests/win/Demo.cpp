@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/StatusLines.h"
+#include "support/ExpectedTexts.h"
 #include "ui/ControlIds.h"
 #include "ui/DesignTexts.h"
 #include "ui/MemoText.h"
@@ -66,7 +66,7 @@ int Run(int argc, char** argv) {
               TextOf(ControlOf(window, tidemark::ids::kLblName)).c_str());
 
   tidemark::testing::Click(window, tidemark::ids::kBtnStart);
-  const bool completed = WaitUntil([&] { return MemoEndsWith(memo, tidemark::status::kRunCompleted); });
+  const bool completed = WaitUntil([&] { return MemoEndsWith(memo, tidemark::expected::kRunCompleted); });
   std::printf("Status list:\n");
   PrintList(tidemark::MemoLines(TextOf(memo)));
   if (!completed) std::printf("(the run did not complete within the bound)\n");

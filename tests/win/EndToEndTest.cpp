@@ -5,10 +5,11 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "engine/StatusLines.h"
+#include "support/ExpectedTexts.h"
 #include "system/UniqueHandle.h"
 #include "ui/ControlIds.h"
 #include "ui/DesignTexts.h"
@@ -21,6 +22,7 @@ namespace tidemark {
 namespace {
 
 using testing::ControlOf;
+using testing::PressKeys;
 using testing::FileExists;
 using testing::LumenseekInstallation;
 using testing::RemoveTree;
@@ -31,9 +33,9 @@ using testing::TidemarkProcess;
 using testing::WaitUntil;
 
 const std::vector<std::string> kFullRun = {
-    status::kRunStarted,           status::kKillProcesses,       status::kRemoveStartupEntries,
-    status::kRemoveUninstallEntries, status::kRemoveRegistryKeys, status::kRemoveFiles,
-    status::kRunCompleted};
+    expected::kRunStarted,           expected::kKillProcesses,       expected::kRemoveStartupEntries,
+    expected::kRemoveUninstallEntries, expected::kRemoveRegistryKeys, expected::kRemoveFiles,
+    expected::kRunCompleted};
 
 // One started program with its own temporary folder.
 class EndToEnd : public ::testing::Test {
@@ -86,7 +88,7 @@ TEST_F(EndToEnd, StartRemovesTheInstallationAndNothingElse) {
   EXPECT_TRUE(MemoLines().empty());
 
   testing::Click(mainWindow, ids::kBtnStart);
-  ASSERT_TRUE(WaitUntil([&] { return MemoEndsWith(status::kRunCompleted); })) << TextOf(memo);
+  ASSERT_TRUE(WaitUntil([&] { return MemoEndsWith(expected::kRunCompleted); })) << TextOf(memo);
   EXPECT_EQ(MemoLines(), kFullRun);
   EXPECT_EQ(installation.TargetsPresent(), std::vector<std::string>{});
   EXPECT_EQ(installation.DecoysMissing(), std::vector<std::string>{});
@@ -142,7 +144,7 @@ TEST_F(EndToEnd, AboutIsModalIgnoresEnterAndEscAndClosesByThePicture) {
     ASSERT_EQ(about, hiddenAbout) << "the same window every time";
     EXPECT_FALSE(IsWindowEnabled(mainWindow));
     EXPECT_EQ(TextOf(ControlOf(about, ids::kAboutLabel2)), "Orvane Kestrelkit");
-    EXPECT_EQ(TextOf(ControlOf(about, ids::kAboutLabel1)), design::kHomePageUrl);
+    EXPECT_EQ(TextOf(ControlOf(about, ids::kAboutLabel1)), expected::kHomePageUrl);
 
     testing::PostKey(about, VK_ESCAPE);
     testing::PostKey(about, VK_RETURN);
@@ -193,11 +195,11 @@ TEST_F(EndToEnd, ASecondStartDuringAPauseRunsNestedThenTheFirstGoesOn) {
   StartProgram();
   FindMainWindow();
   testing::Click(mainWindow, ids::kBtnStart);
-  ASSERT_TRUE(WaitUntil([&] { return MemoHolds(status::kKillProcesses); })) << TextOf(memo);
+  ASSERT_TRUE(WaitUntil([&] { return MemoHolds(expected::kKillProcesses); })) << TextOf(memo);
   testing::Click(mainWindow, ids::kBtnStart);
   ASSERT_TRUE(WaitUntil([&] {
     const std::vector<std::string> lines = MemoLines();
-    return std::count(lines.begin(), lines.end(), std::string(status::kRunCompleted)) == 2;
+    return std::count(lines.begin(), lines.end(), std::string(expected::kRunCompleted)) == 2;
   })) << TextOf(memo);
 
   // The nested run's full list, then the rest of the first run's headings
@@ -216,13 +218,13 @@ TEST_F(EndToEnd, AboutDuringAPauseHoldsTheRunUntilItCloses) {
   StartProgram();
   FindMainWindow();
   testing::Click(mainWindow, ids::kBtnStart);
-  ASSERT_TRUE(WaitUntil([&] { return MemoHolds(status::kKillProcesses); }));
+  ASSERT_TRUE(WaitUntil([&] { return MemoHolds(expected::kKillProcesses); }));
   testing::Click(mainWindow, ids::kBtnAbout);
   const HWND about = program->WaitForWindow(design::kAboutWindowClass);
   ASSERT_NE(about, nullptr);
-  EXPECT_FALSE(MemoEndsWith(status::kRunCompleted));
+  EXPECT_FALSE(MemoEndsWith(expected::kRunCompleted));
   PostMessageA(about, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(WaitUntil([&] { return MemoEndsWith(status::kRunCompleted); })) << TextOf(memo);
+  ASSERT_TRUE(WaitUntil([&] { return MemoEndsWith(expected::kRunCompleted); })) << TextOf(memo);
   EXPECT_EQ(MemoLines(), kFullRun);
   ExitAndCheckCleanUp();
 }
@@ -231,7 +233,7 @@ TEST_F(EndToEnd, ClosingDuringARunEndsTheProgramCleanly) {
   StartProgram();
   FindMainWindow();
   testing::Click(mainWindow, ids::kBtnStart);
-  ASSERT_TRUE(WaitUntil([&] { return MemoHolds(status::kKillProcesses); }));
+  ASSERT_TRUE(WaitUntil([&] { return MemoHolds(expected::kKillProcesses); }));
   PostMessageA(mainWindow, WM_CLOSE, 0, 0);
   EXPECT_EQ(program->WaitForExit(), 0);
   EXPECT_FALSE(FileExists(scriptPath));
@@ -250,31 +252,16 @@ TEST_F(EndToEnd, FailedStartReportsTheErrorAndStillOpensTheWindow) {
   PostMessageA(report, WM_COMMAND, IDOK, 0);
 
   FindMainWindow();
-  EXPECT_EQ(TextOf(ControlOf(mainWindow, ids::kLblCategory)), design::kCategoryCaption);
-  EXPECT_EQ(TextOf(ControlOf(mainWindow, ids::kLblName)), design::kNameCaption);
+  EXPECT_EQ(TextOf(ControlOf(mainWindow, ids::kLblCategory)), expected::kCategoryCaption);
+  EXPECT_EQ(TextOf(ControlOf(mainWindow, ids::kLblName)), expected::kNameCaption);
   testing::Click(mainWindow, ids::kBtnStart);
   // Without a script nothing was removed, and the last line says so.
-  const std::string notCompleted = "프로그램 제거를 완료하지 못했습니다.";
+  const std::string notCompleted = expected::kRunNotCompleted;
   ASSERT_TRUE(WaitUntil([&] { return MemoEndsWith(notCompleted); })) << TextOf(memo);
-  EXPECT_EQ(MemoLines(), (std::vector<std::string>{status::kRunStarted, status::kKillProcesses, notCompleted}));
+  EXPECT_EQ(MemoLines(), (std::vector<std::string>{expected::kRunStarted, expected::kKillProcesses, notCompleted}));
   testing::Click(mainWindow, ids::kBtnClose);
   EXPECT_EQ(program->WaitForExit(), 0);
   EXPECT_NE(GetFileAttributesA(scriptPath.c_str()), INVALID_FILE_ATTRIBUTES);  // the squatting folder stays
-}
-
-// Real key presses: Ctrl's state and Alt's context bit come only from the
-// system's input, not from posted messages.
-void PressKeys(const std::vector<std::pair<WORD, bool>>& keys) {
-  std::vector<INPUT> inputs;
-  for (const auto& [key, down] : keys) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    inputs.push_back(input);
-  }
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 void TypeUnderCtrlAlt(const std::string& letters) {
@@ -302,11 +289,17 @@ TEST_F(EndToEnd, KeySequenceInTheAboutWindowShowsTheCredit) {
   const HWND credit = program->WaitForWindow("#32770");
   ASSERT_NE(credit, nullptr) << "no credit box";
   EXPECT_EQ(TextOf(credit), "Tidemark");
-  EXPECT_EQ(TextOf(GetDlgItem(credit, 0xFFFF)), "개발자 : Nelvo");
-  // The message box shows its icon in a static control of id 20; without
-  // an icon there is none, or it stays hidden.
-  const HWND icon = GetDlgItem(credit, 20);
-  EXPECT_TRUE(icon == nullptr || !IsWindowVisible(icon));
+  EXPECT_EQ(TextOf(GetDlgItem(credit, 0xFFFF)), expected::kCreditMessage);
+  EXPECT_EQ(TextOf(GetDlgItem(credit, IDOK)), expected::kCreditButton);  // not the Korean system's "확인"
+  EXPECT_FALSE(testing::MessageBoxShowsIcon(credit));
+  // Modal over the About window, centred on the screen.
+  EXPECT_EQ(GetWindow(credit, GW_OWNER), about);
+  EXPECT_FALSE(IsWindowEnabled(about));
+  RECT area = {};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  const POINT centre = testing::CentreOf(credit);
+  EXPECT_LE(std::abs(centre.x - (area.left + area.right) / 2), 1);
+  EXPECT_LE(std::abs(centre.y - (area.top + area.bottom) / 2), 1);
   PostMessageA(credit, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(WaitUntil([&] { return program->Windows("#32770", true).empty(); }));
   EXPECT_TRUE(IsWindowVisible(about)) << "closing the credit box leaves the About window open";

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "engine/StatusLines.h"
+#include "support/ExpectedTexts.h"
 #include "ui/ControlIds.h"
 #include "ui/DesignTexts.h"
 #include "ui/MemoText.h"
@@ -79,7 +79,7 @@ TEST(PreviewEndToEnd, ListsWhatTheRunThenRemoves) {
   Click(window, ids::kBtnStart);
   ASSERT_TRUE(WaitUntil([&] {
     const std::vector<std::string> lines = MemoLines(TextOf(memo));
-    return !lines.empty() && lines.back() == status::kRunCompleted;
+    return !lines.empty() && lines.back() == expected::kRunCompleted;
   }));
   Click(window, ids::kBtnClose);
   EXPECT_EQ(program.WaitForExit(), 0);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/ProcessSteps.h"
-#include "engine/StatusLines.h"
+#include "support/ExpectedTexts.h"
 #include "system/Processes.h"
 #include "system/Services.h"
 #include "system/UniqueHandle.h"
@@ -83,7 +83,7 @@ TEST(Processes, StepEndsEveryListedProgramAndPostsOnlyItsHeading) {
   EXPECT_TRUE(agent.WaitEnded());
   EXPECT_TRUE(main.WaitEnded());
   EXPECT_TRUE(decoy.Running());  // after the end marker
-  EXPECT_EQ(harness.lines, (std::vector<std::string>{status::kKillProcesses}));
+  EXPECT_EQ(harness.lines, (std::vector<std::string>{expected::kKillProcesses}));
 }
 
 // The service manager keeps its services under this key; a deleted service
@@ -120,14 +120,14 @@ TEST(Services, StepStopsAndDeletesEachServiceWithAPauseBetween) {
   RemoveServices(harness);
   EXPECT_TRUE(ServiceGoesAway(name));
   EXPECT_EQ(harness.delays, (std::vector<int>{kServiceStopPauseMs, kServiceStopPauseMs}));
-  EXPECT_EQ(harness.lines, (std::vector<std::string>{status::kRemoveServices}));
+  EXPECT_EQ(harness.lines, (std::vector<std::string>{expected::kRemoveServices}));
 }
 
 TEST(Services, EmbeddedScriptsEmptyServiceListStartsNothing) {
   StepHarness harness("[SERVICE]\r\nitem1=\r\nitem2=Spooler");
   RemoveServices(harness);
   EXPECT_TRUE(harness.delays.empty());
-  EXPECT_EQ(harness.lines, (std::vector<std::string>{status::kRemoveServices}));
+  EXPECT_EQ(harness.lines, (std::vector<std::string>{expected::kRemoveServices}));
 }
 
 TEST(Services, UnlaunchableServiceToolPostsOneFailureAndEndsTheStep) {
@@ -144,7 +144,7 @@ TEST(Services, UnlaunchableServiceToolPostsOneFailureAndEndsTheStep) {
     testing::DialogDismisser dismisser;
     RemoveServices(harness);
   }
-  EXPECT_EQ(harness.lines, (std::vector<std::string>{status::kRemoveServices, status::kServiceStopFailed}));
+  EXPECT_EQ(harness.lines, (std::vector<std::string>{expected::kRemoveServices, expected::kServiceStopFailed}));
   EXPECT_TRUE(harness.delays.empty());
 }
 
@@ -194,7 +194,7 @@ TEST_F(ComServers, StepWalksEveryEntryWhateverHappened) {
   StepHarness harness(script);
   RemoveBHOs(harness);
   EXPECT_EQ(MarkerCount(comServer, "unregistered"), 1);
-  EXPECT_EQ(harness.lines, (std::vector<std::string>{status::kRemoveBhos}));
+  EXPECT_EQ(harness.lines, (std::vector<std::string>{expected::kRemoveBhos}));
 }
 
 TEST(ComServerParameters, SilentWithUnregisterSwitchAndQuotedWhenNeeded) {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "support/ExpectedTexts.h"
 #include "support/FakeFolders.h"
 #include "support/TestFiles.h"
 #include "system/ShellFolders.h"
 #include "system/UniqueHandle.h"
-#include "ui/DesignTexts.h"
 #include "ui/RemoveApp.h"
 #include "win/TestFolders.h"
 
@@ -124,8 +124,8 @@ TEST_F(Provisioning, MissingResourceRaisesAndLeavesTheDesignCaptions) {
     EXPECT_STREQ(error.what(), "Resource NoSuchScript not found");
   }
   EXPECT_EQ(app.TempDir, temp.Path() + "\\");  // the folders come first
-  EXPECT_EQ(app.lblCategory.Text(), design::kCategoryCaption);
-  EXPECT_EQ(app.lblName.Text(), design::kNameCaption);
+  EXPECT_EQ(app.lblCategory.Text(), expected::kCategoryCaption);
+  EXPECT_EQ(app.lblName.Text(), expected::kNameCaption);
   EXPECT_EQ(app.ScriptReader(), nullptr);
   EXPECT_FALSE(FileExists(scriptPath));
   EXPECT_NO_THROW(app.FormClose());
@@ -144,7 +144,7 @@ TEST_F(Provisioning, UncreatableFileRaisesWithThePathAndTheSystemText) {
     EXPECT_GT(message.size(), prefix.size()) << "no system text";
   }
   EXPECT_EQ(app.ScriptReader(), nullptr);
-  EXPECT_EQ(app.lblName.Text(), design::kNameCaption);
+  EXPECT_EQ(app.lblName.Text(), expected::kNameCaption);
   app.FormClose();
   EXPECT_NE(GetFileAttributesA(scriptPath.c_str()), INVALID_FILE_ATTRIBUTES);  // folder untouched
 }

@@ -6,7 +6,7 @@
 
 #include "engine/Preview.h"
 #include "engine/RegistrySteps.h"
-#include "engine/StatusLines.h"
+#include "support/ExpectedTexts.h"
 #include "support/FakeFolders.h"
 #include "support/TestFiles.h"
 #include "system/RegistryEntries.h"
@@ -93,7 +93,7 @@ TEST_F(RegistrySteps, StartupValuesGoFromBothRootsAndSiblingsStay) {
   }
   const auto lines = Run(RemoveStartupEntries, "[STARTRUN]\r\n" + tag + "=%PROGRAM_FILES%\\x.exe\r\nother=\r\n" +
                                                    tag + "-sibling=C:\\y.exe");
-  EXPECT_EQ(lines, (std::vector<std::string>{status::kRemoveStartupEntries}));
+  EXPECT_EQ(lines, (std::vector<std::string>{expected::kRemoveStartupEntries}));
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     EXPECT_EQ(GetString(root, kRunKeyPath, tag), std::nullopt);
     EXPECT_EQ(GetString(root, kRunKeyPath, tag + "-sibling"), "C:\\y.exe");  // after the end marker
@@ -140,7 +140,7 @@ TEST_F(RegistrySteps, UninstallEntryGoesWithItsSubtreeFromBothRoots) {
     MakeKey(root, entry + "-sibling");
   }
   const auto lines = Run(RemoveUninstallEntries, "[UNINSTALL]\r\nitem1=" + tag + "\r\nitem2=\\\r\nitem3=");
-  EXPECT_EQ(lines, (std::vector<std::string>{status::kRemoveUninstallEntries}));
+  EXPECT_EQ(lines, (std::vector<std::string>{expected::kRemoveUninstallEntries}));
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     EXPECT_FALSE(KeyExists(root, entry));
     EXPECT_TRUE(KeyExists(root, entry + "-sibling"));  // "\" named the Uninstall key itself: refused
@@ -160,7 +160,7 @@ TEST_F(RegistrySteps, KeysAreDeletedBelowTheirParentInBothSections) {
   const std::string section = "\r\n" + scratch + "=Vendor\r\n" + scratch + "\\FullPath=FullPath\r\n" + scratch +
                               "\\OTHERCASE=OtherCase\r\n";
   const auto lines = Run(RemoveRegistryKeys, "[HKEY_CURRENT_USER]" + section + "[HKEY_LOCAL_MACHINE]" + section);
-  EXPECT_EQ(lines, (std::vector<std::string>{status::kRemoveRegistryKeys}));
+  EXPECT_EQ(lines, (std::vector<std::string>{expected::kRemoveRegistryKeys}));
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     EXPECT_FALSE(KeyExists(root, scratch + "\\Vendor"));
     EXPECT_FALSE(KeyExists(root, scratch + "\\FullPath"));
@@ -219,7 +219,7 @@ TEST_F(RegistrySteps, UninstallValuesWithABackslashDeleteNothing) {
   }
   const auto lines = Run(RemoveUninstallEntries, "[UNINSTALL]\r\nitem1=" + tag + "\\Nested\r\nitem2=\\" + scratch +
                                                      "\\Target\r\nitem3=" + tag + "\\\r\nitem4=" + tag + "-sibling");
-  EXPECT_EQ(lines, (std::vector<std::string>{status::kRemoveUninstallEntries}));
+  EXPECT_EQ(lines, (std::vector<std::string>{expected::kRemoveUninstallEntries}));
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     EXPECT_TRUE(KeyExists(root, entry + "\\Nested"));
     EXPECT_TRUE(KeyExists(root, scratch + "\\Target"));
@@ -319,7 +319,7 @@ TEST_F(RegistrySteps, RecoveryRecordsOfOneToFourFields) {
                              "r4=HKLM|=|" + scratch + "\\Empty|=||=|ignored\r\n"
                              "r5=" + scratch + "\\NoDelimiter\r\n";
   const auto lines = Run(RestoreRegistry, script);
-  EXPECT_EQ(lines, (std::vector<std::string>{status::kRestoreRegistry}));
+  EXPECT_EQ(lines, (std::vector<std::string>{expected::kRestoreRegistry}));
   // Recovery writes into the 64-bit view (KEY_WOW64_64KEY), which is this
   // process's own only in a 64-bit build.
   const REGSAM view = KEY_WOW64_64KEY;
@@ -339,7 +339,7 @@ TEST_F(RegistrySteps, EmbeddedScriptRemovesItsKeysAndNothingBeside) {
   MakeKey(HKEY_LOCAL_MACHINE, arpCache + "\\lumenseek\\Sub");
   MakeKey(HKEY_LOCAL_MACHINE, arpCache + "\\decoy");
   const auto lines = Run(RemoveRegistryKeys, testing::DefaultScriptBytes());
-  EXPECT_EQ(lines, (std::vector<std::string>{status::kRemoveRegistryKeys}));
+  EXPECT_EQ(lines, (std::vector<std::string>{expected::kRemoveRegistryKeys}));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\lumenseek"));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, arpCache + "\\lumenseek"));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\lumenseek-decoy"));
