@@ -158,13 +158,15 @@ bool TfRemoveApp::RouteDialogKey(MSG& message) {
     }
   }
   if (IsDialogMessageA(window, &message) == FALSE) return false;
-  // When the dialog manager moves the focus it takes the default frame off
-  // every button and gives it to the focused one, if that is a push button;
-  // for the memo that would leave no button framed although Enter there
-  // belongs to the memo and Start is the default. The frame is put right
-  // once the dialog manager is done.
+  // When the dialog manager moves the focus with a key it takes the default
+  // frame off every button and gives it to the focused one, if that is a
+  // push button; for the memo that would leave no button framed although
+  // Start is the default there. The frame is put right once it is done.
+  const bool key = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
   const HWND focus = GetFocus();
-  ShowAsDefault(focus != nullptr && GetParent(focus) == window && IsPushButton(focus) ? focus : btnStart);
+  if (key && focus != nullptr && IsChild(window, focus)) {
+    ShowAsDefault(GetParent(focus) == window && IsPushButton(focus) ? focus : btnStart);
+  }
   return true;
 }
 

@@ -56,10 +56,18 @@ class WindowInput : public ::testing::Test {
   // After a key has moved the focus: the focused control is the one
   // expected, and the default frame is on it when it is a button, on Start
   // when it is the memo.
+  // The button takes the frame while it handles its new focus, a moment
+  // after the focus has moved: both are waited for.
   void ExpectFocusAndFrameOn(HWND control) {
-    ASSERT_TRUE(WaitUntil([&] { return FocusOf(mainWindow) == control; }, 10000))
-        << "focus on " << GetDlgCtrlID(FocusOf(mainWindow)) << ", expected " << GetDlgCtrlID(control);
     const HWND framed = control == memo ? buttons[0] : control;
+    auto framedAlone = [&] {
+      for (const HWND button : buttons) {
+        if (ShowsTheDefaultFrame(button) != (button == framed)) return false;
+      }
+      return true;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(mainWindow) == control && framedAlone(); }, 10000))
+        << "focus on " << GetDlgCtrlID(FocusOf(mainWindow)) << ", expected " << GetDlgCtrlID(control);
     for (const HWND button : buttons) {
       EXPECT_EQ(ShowsTheDefaultFrame(button), button == framed) << "button " << GetDlgCtrlID(button);
     }
