@@ -60,7 +60,7 @@ TEST(ScriptLintBytes, InvalidCodePage949IsAnError) {
   ExpectFindings(Script({"[APPTYPE]", "title=ok", "category=\xEA\xB2\x80"}),
                  {{3, E, "column 12 (0x80)"}});
   ExpectFindings(Script({"[PROCESS]", "a=\xFF.exe"}), {{2, E, "not valid code page 949"}});
-  ExpectClean(Script({"[APPTYPE]", "category=검색도우미"}));
+  ExpectClean(Script({"[APPTYPE]", "category=검색도우미", "title=lumenseek"}));
 }
 
 TEST(ScriptLintBytes, ByteOrderMarksAreErrors) {
@@ -102,8 +102,8 @@ TEST(ScriptLintListing, NamelessEntryEndsTheListing) {
 }
 
 TEST(ScriptLintListing, ValueLongerThan2047BytesIsAnError) {
-  ExpectFindings(Script({"[APPTYPE]", "title=" + std::string(2048, 't')}), {{2, E, "2048 bytes long"}});
-  ExpectClean(Script({"[APPTYPE]", "title=" + std::string(2047, 't')}));
+  ExpectFindings(Script({"[APPTYPE]", "category=c", "title=" + std::string(2048, 't')}), {{3, E, "2048 bytes long"}});
+  ExpectClean(Script({"[APPTYPE]", "category=c", "title=" + std::string(2047, 't')}));
 }
 
 // --- The walk -----------------------------------------------------------------
@@ -136,12 +136,13 @@ TEST(ScriptLintValues, ProcessNameWithAFolderIsAnError) {
 }
 
 TEST(ScriptLintValues, KeyPathMadeOfBackslashesIsAnError) {
-  ExpectFindings(Script({"[UNINSTALL]", "a=\\", "b=\\lumenseek", "[HKEY_LOCAL_MACHINE]", "SOFTWARE=\\\\"}),
-                 {{2, E, "key path '\\' in [UNINSTALL] is empty"}, {5, E, "[HKEY_LOCAL_MACHINE]"}});
+  // Said once: the backslashes alone, not also the value's leading one.
+  ExpectFindings(Script({"[UNINSTALL]", "a=\\", "[HKEY_LOCAL_MACHINE]", "SOFTWARE=\\\\"}),
+                 {{2, E, "key path '\\' in [UNINSTALL] is empty"}, {4, E, "[HKEY_LOCAL_MACHINE]"}});
 }
 
 TEST(ScriptLintValues, UnknownMacroTokensAreWarnings) {
-  ExpectFindings(Script({"[FILE]", "a=%temp%\\*.*", "b=C:\\%ProgramFiles%\\x\\*.*", "c=%TEMP%\\*.tmp"}),
+  ExpectFindings(Script({"[FILE]", "a=%temp%\\*.*", "b=C:\\%ProgramFiles%\\x\\*.*", "c=%TEMP%\\lumen*.tmp"}),
                  {{2, W, "'%temp%' is not one of the thirteen folder macros (they are matched exactly, in upper "
                          "case: '%TEMP%')"},
                   {3, W, "'%ProgramFiles%' is not one of the thirteen"}});
@@ -155,22 +156,26 @@ TEST(ScriptLintValues, MacroInASectionWithoutExpansionIsAWarning) {
                  {{1, N, "read only by a removal step"}});
 }
 
-TEST(ScriptLintValues, PathThatIsNeitherFullNorMacroIsAWarning) {
+TEST(ScriptLintValues, PathThatIsNeitherFullNorMacroIsRefused) {
+  // The file and folder steps refuse such a value; a module is looked for.
   ExpectFindings(Script({"[FILE]", "a=lumenseek\\*.*", "b=*.tmp", "[PATH]", "c=sub\\dir", "[BHO]", "d=x.dll"}),
-                 {{2, W, "'lumenseek\\*.*' is neither a full path"},
-                  {3, W, "'*.tmp' is neither a full path"},
-                  {5, W, "the program removes nothing"},
+                 {{2, E, "'lumenseek\\*.*' is neither a full path"},
+                  {3, E, "'*.tmp' is neither a full path"},
+                  {5, E, "the program refuses it and removes nothing"},
                   {6, N, "[BHO] is read only by a removal step that the Start button leaves off"},
                   {7, W, "wherever Windows looks for modules"}});
   ExpectClean(Script({"[FILE]", "a=C:\\x\\*.*", "c=%WINDOWS%\\x.tmp"}));
-  // The program deletes nothing on a network share.
-  ExpectFindings(Script({"[FILE]", "b=\\\\server\\share\\*.*"}), {{2, W, "is neither a full path"}});
+  // The program deletes nothing on a network share or through a device path.
+  ExpectFindings(Script({"[FILE]", "b=\\\\server\\share\\*.*", "c=\\\\?\\C:\\x\\*.*", "[PATH]", "d=//server/x"}),
+                 {{2, E, "is a network share or a device path"},
+                  {3, E, "is a network share or a device path"},
+                  {5, E, "is a network share or a device path"}});
 }
 
-TEST(ScriptLintValues, FileValueWithoutAMaskIsAWarning) {
+TEST(ScriptLintValues, FileValueWithoutAMaskIsReported) {
   ExpectFindings(Script({"[FILE]", "a=%PROGRAM_FILES%\\lumenseek\\", "b=%PROGRAM_FILES%\\lumenseek", "c=%TEMP%",
                          "d=C:\\one.txt"}),
-                 {{2, W, "ends in '\\': it has no file mask"},
+                 {{2, E, "ends in '\\': it has no file mask, so the program refuses it"},
                   {3, W, "its last part 'lumenseek' has neither a wildcard nor an extension"},
                   {4, W, "its last part '%TEMP%'"}});
 }
@@ -204,6 +209,143 @@ TEST(ScriptLintValues, ParentFolderBeforeItsSubfolderIsAWarning) {
   ExpectClean(Script({"[PATH]", "a=%PROGRAM_FILES%\\x", "b=%PROGRAM_FILESX86%\\x\\y", "c=%PROGRAM_FILES%\\xy"}));
 }
 
+// --- What the program refuses, or what would harm the system -----------------
+
+TEST(ScriptLintRefusals, WindowsProcessesAreErrorsAndNamesWithoutExeAreWarnings) {
+  ExpectFindings(Script({"[PROCESS]", "a=winlogon.exe", "b=LSASS.EXE", "c=System", "d=lumenseek", "e=lumen.EXE"}),
+                 {{2, E, "'winlogon.exe' is a process of Windows itself: the program never ends it"},
+                  {3, E, "'LSASS.EXE' is a process of Windows itself"},
+                  {4, E, "'System' is a process of Windows itself"},
+                  {5, W, "'lumenseek' does not end in '.exe'"}});
+}
+
+TEST(ScriptLintRefusals, WindowsRunValuesAreErrors) {
+  ExpectFindings(Script({"[STARTRUN]", "OneDrive=%PROGRAM_FILES%\\x.exe", "windows defender=x.exe",
+                         "SecurityHealth=x.exe", "lumenseek=%PROGRAM_FILES%\\lumenseek\\lumenseek.exe"}),
+                 {{2, E, "Run value 'OneDrive' starts a part of Windows"},
+                  {3, E, "'windows defender'"},
+                  {4, E, "would delete the start-up entry of that name under both roots"}});
+}
+
+TEST(ScriptLintRefusals, ProtectedAndRootRelativeRegistryKeysAreErrors) {
+  ExpectFindings(Script({"[HKEY_CURRENT_USER]", "Software=Microsoft", "SOFTWARE=\\lumenseek", "Software\\Classes=CLSID",
+                         "SOFTWARE\\Vendor=Vendor", "[HKEY_LOCAL_MACHINE]", "SOFTWARE\\Microsoft=Windows",
+                         "SYSTEM\\ControlSet001=Services", "SOFTWARE\\WOW6432Node\\Microsoft=Windows",
+                         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache=lumenseek"}),
+                 {{2, E, "the key 'HKEY_CURRENT_USER\\Software\\Microsoft' is a key of Windows"},
+                  {3, E, "repeats 'Software' of line 2"},
+                  {4, E, "'HKEY_CURRENT_USER\\Software\\Classes\\CLSID'"},
+                  {7, E, "'HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows'"},
+                  {8, E, "'HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Services'"},
+                  {9, E, "the program never deletes it"}});
+  // A value from the root, on a line of its own.
+  ExpectFindings(Script({"[HKEY_LOCAL_MACHINE]", "SOFTWARE=\\lumenseek"}),
+                 {{2, E, "begins with '\\', which would make it a key path from the root"}});
+}
+
+TEST(ScriptLintRefusals, RegistryEntryNameWithARootNameDeletesNothing) {
+  ExpectFindings(Script({"[HKEY_CURRENT_USER]", "HKEY_CURRENT_USER\\Software=lumenseek", "[HKEY_LOCAL_MACHINE]",
+                         "hklm\\SOFTWARE\\Vendor=Vendor", "HKLMX\\SOFTWARE=lumenseek"}),
+                 {{2, E, "starts with the root's name 'HKEY_CURRENT_USER': the program looks for a key of that "
+                         "name below HKEY_CURRENT_USER"},
+                  {4, E, "'HKLM'"}});
+}
+
+TEST(ScriptLintRefusals, UninstallValueWithABackslashIsAnError) {
+  ExpectFindings(Script({"[UNINSTALL]", "a=Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\lumenseek",
+                         "b=HKEY_LOCAL_MACHINE\\lumenseek", "c=lumen\\seek", "d=\\lumenseek", "e=lumenseek"}),
+                 {{2, E, "is a full key path, but [UNINSTALL] takes the name of one subkey"},
+                  {3, E, "is a full key path"},
+                  {4, E, "holds '\\', but a subkey name of the Uninstall key never does"},
+                  {5, E, "the program refuses it and deletes nothing"}});
+}
+
+TEST(ScriptLintRefusals, BroadMasksInWellKnownFoldersAndDriveRootsAreErrors) {
+  ExpectFindings(Script({"[FILE]", "a=%WINDOWS%\\*.*", "b=%SYSTEM%\\*.dll", "c=%PROGRAM_FILES%\\*.*", "d=%TEMP%\\*",
+                         "e=C:\\Windows\\*.*", "f=C:\\*.*", "g=C:\\Windows\\System32\\*.dll", "h=C:\\Users\\*.*",
+                         "i=d:\\program files (x86)\\*.*", "j=E:\\ProgramData\\?.*", "k=C:\\Windows.\\*.*"}),
+                 {{2, E, "the mask '*.*' would delete every file in a folder of Windows"},
+                  {3, E, "'*.dll'"},
+                  {4, E, "'%PROGRAM_FILES%\\*.*'"},
+                  {5, E, "'%TEMP%\\*'"},
+                  {6, E, "'C:\\Windows\\*.*'"},
+                  {7, E, "every file in the root of a drive"},
+                  {8, E, "'C:\\Windows\\System32\\*.dll'"},
+                  {9, E, "'C:\\Users\\*.*'"},
+                  {10, E, "'d:\\program files (x86)\\*.*'"},
+                  {11, E, "'?.*'"},
+                  {12, E, "'C:\\Windows.\\*.*'"}});
+  // A literal stem, one file, or the target's own folder is what a script is for.
+  ExpectClean(Script({"[FILE]", "a=%PROGRAM_FILES%\\lumenseek\\*.*", "b=C:\\Windows\\lumen*.dll",
+                      "c=%TEMP%\\lumenseek.tmp", "d=C:\\Program Files\\lumenseek\\*.*", "e=C:\\lumenseek.log"}));
+}
+
+TEST(ScriptLintRefusals, FileFoldersThatReachElsewhereAreErrors) {
+  ExpectFindings(Script({"[FILE]", "a=%PROGRAM_FILES%\\lumenseek\\..\\*.*", "b=C:\\x\\.\\y\\a.txt",
+                         "c=C:\\x:stream\\*.*", "d=%PROGRAM_FILES%\\lumen*\\*.*", "e=C:\\l?men\\a.txt",
+                         "f=%PROGRAM_FILES%/lumenseek/*.*"}),
+                 {{2, E, "a '.' or '..' component makes Windows climb out"},
+                  {3, E, "'.' or '..'"},
+                  {4, E, "a ':' after the drive's"},
+                  {5, E, "the folder part of '%PROGRAM_FILES%\\lumen*\\*.*' holds a wildcard"},
+                  {6, E, "holds a wildcard: Windows matches wildcards only in the last part"},
+                  {7, E, "holds '/': Windows and the program take it as a folder separator"}});
+}
+
+TEST(ScriptLintRefusals, PathFoldersOfWindowsAndDriveRootsAreErrors) {
+  ExpectFindings(Script({"[PATH]", "a=%PROGRAM_FILES%\\lumenseek\\bin", "b=C:\\", "c=%TEMP%", "d=C:\\Program Files",
+                         "e=%PROGRAM_FILES%\\lumenseek\\..", "f=%PROGRAM_FILES%/lumenseek", "g=%PROFILE%\\.."}),
+                 {{3, E, "'C:\\' is the root of a drive"},
+                  {4, E, "'%TEMP%' is a folder of Windows or of every program: the program would remove it"},
+                  {5, E, "'C:\\Program Files' is a folder of Windows"},
+                  {6, E, "the folder '%PROGRAM_FILES%\\lumenseek\\..' is refused"},
+                  {7, E, "holds '/'"},
+                  {8, E, "'%PROFILE%\\..' is refused"}});
+}
+
+// --- Other findings -----------------------------------------------------------
+
+TEST(ScriptLintSections, MisspeltSectionNameSuggestsTheMeantOne) {
+  ExpectFindings(Script({"[STARTRUNN]", "a=b", "[Start_Run]", "[HKEY_LOCALMACHINE]", "[PROCESES]", "[files]",
+                         "[REGISTRYRECOVERY]", "[FOO]", "[OTHER]", "[hklm]"}),
+                 {{1, W, "section [STARTRUNN] is not one the program reads, so its entries have no effect: did you "
+                         "mean [STARTRUN]?"},
+                  {3, W, "did you mean [STARTRUN]?"},
+                  {4, W, "did you mean [HKEY_LOCAL_MACHINE]?"},
+                  {5, W, "did you mean [PROCESS]?"},
+                  {6, W, "did you mean [FILE]?"},
+                  {7, W, "did you mean [REGISTRY_RECOVERY]?"},
+                  {8, N, "section [FOO] is not one the program reads"},
+                  {9, N, "section [OTHER] is not one the program reads"},
+                  {10, W, "did you mean [HKEY_LOCAL_MACHINE]?"}});
+}
+
+TEST(ScriptLintSections, ProgramInfoWithoutTitleOrCategoryIsAWarning) {
+  ExpectFindings(Script({"[APPTYPE]", "category=c"}), {{1, W, "[APPTYPE] has no 'title' with a value"}});
+  ExpectFindings(Script({"[PROCESS]", "a=a.exe", "[APPTYPE]", "title=t", "category="}),
+                 {{3, W, "has no 'category' with a value: the main window shows an empty category"}});
+  ExpectFindings(Script({"[APPTYPE]", "Publisher=p"}), {{1, W, "neither 'category' nor 'title'"}});
+}
+
+TEST(ScriptLintSections, EmptyScriptIsAWarning) {
+  ExpectFindings("", {{1, W, "the script holds no section"}});
+  ExpectFindings(Script({"", "  ", "; only a comment"}), {{1, W, "the script holds no section"}});
+}
+
+TEST(ScriptLintBytes, Utf8TextThatReadsAsCodePage949IsReported) {
+  // "한국" in UTF-8 (ED 95 9C EA B5 AD) is three well-formed code page 949
+  // pairs, so the byte check passes it.
+  const std::string korean = "x\xED\x95\x9C\xEA\xB5\xAD";
+  ExpectFindings(Script({"[APPTYPE]", "category=" + korean, "title=t", "[PROCESS]", "a=" + korean + ".exe"}),
+                 {{5, E, "the file is saved as UTF-8, but the program reads it as code page 949: this line's "
+                         "text becomes other characters, so the run looks for other names"}});
+  // Only the labels: they show other text, and nothing else changes.
+  ExpectFindings(Script({"[APPTYPE]", "category=" + korean, "title=t"}),
+                 {{2, W, "this line's text is shown as other characters"}});
+  // UTF-8 that is not code page 949 has the byte error alone.
+  ExpectFindings(Script({"[APPTYPE]", "category=\xEA\xB2\x80", "title=t"}), {{2, E, "not valid code page 949"}});
+}
+
 // --- Notes --------------------------------------------------------------------
 
 TEST(ScriptLintNotes, SectionsAndLinesThatAreNeverReadAreNotes) {
@@ -211,6 +353,7 @@ TEST(ScriptLintNotes, SectionsAndLinesThatAreNeverReadAreNotes) {
   ExpectFindings(Script({"before=x", "[APPTYPE]", "; a comment", " ;title=old", "[OTHER", "title=t", "[Extra]",
                          "k=v", "[REGISTRY_NAME]", "n=v", "no equals"}),
                  {{1, N, "entry before the first section line"},
+                  {2, W, "[APPTYPE] has neither 'category' nor 'title'"},
                   {4, N, "commented out: never handled"},
                   {5, W, "without a closing ']' still opens the section [OTHER]"},
                   {5, N, "section [OTHER] is not one the program reads"},

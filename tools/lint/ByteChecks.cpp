@@ -47,7 +47,48 @@ void CheckLineBytes(std::string_view line, std::size_t lineNumber, std::size_t c
                           "); scripts are read byte for byte as code page 949 (is the file saved as UTF-8?)"});
 }
 
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Length of the well-formed UTF-8 sequence at the position (no overlong
+// forms, no surrogates, nothing beyond U+10FFFF), or 0.
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t pos) {
+  const auto at = [&text](std::size_t index) { return static_cast<unsigned char>(text[index]); };
+  const unsigned char lead = at(pos);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (pos + length > text.size() || at(pos + 1) < low || at(pos + 1) > high) return 0;
+  for (std::size_t index = pos + 2; index < pos + length; ++index) {
+    if (!IsContinuation(at(index))) return 0;
+  }
+  return length;
+}
+
 }  // namespace
+
+bool LooksLikeUtf8Text(std::string_view bytes) {
+  bool longSequence = false;
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    const std::size_t length = Utf8SequenceAt(bytes, pos);
+    if (length == 0) return false;
+    if (length >= 3) longSequence = true;
+    pos += length;
+  }
+  return longSequence;
+}
 
 bool StartsWithByteOrderMark(std::string_view bytes) {
   return StartsWith(bytes, kUtf8Mark) || StartsWith(bytes, kUtf16LittleMark) || StartsWith(bytes, kUtf16BigMark);

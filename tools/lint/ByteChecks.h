@@ -18,4 +18,12 @@ void CheckBytes(std::string_view bytes, std::vector<Finding>& findings);
 // part of the first line).
 bool StartsWithByteOrderMark(std::string_view bytes);
 
+// True when the text is valid UTF-8 that holds at least one character of
+// three or four bytes (all Hangul is). Code page 949 text forms such a
+// sequence only by chance: it needs a lead byte 0xE0-0xF4 followed by two
+// bytes 0x80-0xBF, the second of them a lead byte too; two-byte UTF-8
+// sequences, on the other hand, are common in code page 949 Hangul (a lead
+// 0xC2-0xC8 before a trail 0xA1-0xBF), so they alone prove nothing.
+bool LooksLikeUtf8Text(std::string_view bytes);
+
 }  // namespace tidemark::lint

@@ -3,6 +3,8 @@
 #include "engine/PathMacros.h"
 #include "engine/SectionWalk.h"
 #include "lint/ByteChecks.h"
+#include "lint/PlaceholderFolders.h"
+#include "lint/SectionSpelling.h"
 #include "lint/ValueChecks.h"
 #include "script/Cp949Text.h"
 #include "script/ScriptIni.h"
@@ -14,17 +16,6 @@ namespace tidemark::lint {
 namespace {
 
 namespace sec = tidemark::sections;
-
-// Every macro resolves, each to a folder of its own: the checker looks at the
-// script, not at one machine, and folders under different macros must never
-// look nested.
-class PlaceholderFolders : public FolderLookup {
- public:
-  std::optional<std::string> SpecialFolder(int csidl) const override {
-    return "C:\\LINT-FOLDER-" + std::to_string(csidl);
-  }
-  std::optional<std::string> TempFolder() const override { return "C:\\LINT-FOLDER-TEMP"; }
-};
 
 std::string SectionLabel(std::string_view name) { return "[" + std::string(name) + "]"; }
 
@@ -88,7 +79,12 @@ void CheckSectionNames(const ScriptIni& script, std::vector<Finding>& findings) 
     const ScriptIni::Section& section = all[index];
     const sec::SectionRule* rule = sec::FindSectionRule(section.name);
     const ScriptIni::Section* first = FirstSection(script, section.name);
-    if (rule == nullptr) {
+    if (rule == nullptr && !MeantSection(section.name).empty()) {
+      findings.push_back({section.line, Severity::Warning,
+                          "section " + SectionLabel(section.name) +
+                              " is not one the program reads, so its entries have no effect: did you mean " +
+                              SectionLabel(MeantSection(section.name)) + "?"});
+    } else if (rule == nullptr) {
       findings.push_back({section.line, Severity::Note,
                           "section " + SectionLabel(section.name) +
                               " is not one the program reads; its entries have no effect"});
@@ -152,6 +148,74 @@ void CheckValueLengths(const ScriptIni::Section& section, std::vector<Finding>& 
                         "the value is " + std::to_string(entry.value.size()) +
                             " bytes long; the reader yields only its first " +
                             std::to_string(ScriptIni::kValueBufferSize - 1) + " bytes"});
+  }
+}
+
+// The window's two labels come from lookups in the listing of [APPTYPE].
+void CheckProgramInfo(const ScriptIni& script, std::vector<Finding>& findings) {
+  const ScriptIni::Section* section = FirstSection(script, sec::kAppType);
+  if (section == nullptr) return;
+  EntryList list;
+  script.ReadSectionEntries(sec::kAppType, list);
+  const bool category = !EntryValueOf(list, "category").empty();
+  const bool title = !EntryValueOf(list, "title").empty();
+  if (category && title) return;
+  const char* missing = "no 'category'";
+  const char* shown = "an empty category";
+  const char* add = "'category=...'";
+  if (!title) {
+    missing = category ? "no 'title'" : "neither 'category' nor 'title'";
+    shown = category ? "an empty program name" : "an empty category and program name";
+    add = category ? "'title=...'" : "'category=...' and 'title=...'";
+  }
+  findings.push_back({section->line, Severity::Warning,
+                      std::string("[APPTYPE] has ") + missing + " with a value: the main window shows " + shown +
+                          " (add " + add + ")"});
+}
+
+// Nothing but blanks and comments: the program shows nothing and removes
+// nothing, which is never what a script is for.
+void CheckEmptyScript(std::string_view bytes, const ScriptIni& script, std::vector<Finding>& findings) {
+  if (!script.Sections().empty() || !script.IgnoredLines().empty() || StartsWithByteOrderMark(bytes)) return;
+  findings.push_back({1, Severity::Warning,
+                      "the script holds no section: the window shows no category or name, and a run removes "
+                      "nothing"});
+}
+
+bool HasNonAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  }
+  return false;
+}
+
+// A UTF-8 file whose bytes happen to be valid code page 949 passes the byte
+// checks, yet every non-ASCII character is read as other characters. Where
+// such text reaches a removal step the run looks for other names than the
+// author wrote: an error. Elsewhere only the labels change: a warning.
+void CheckUtf8Text(std::string_view bytes, const std::vector<std::string>& lines,
+                   const std::vector<WalkedSection>& walks, std::vector<Finding>& findings) {
+  if (StartsWithByteOrderMark(bytes) || !IsValidCp949(bytes) || !LooksLikeUtf8Text(bytes)) return;
+  const std::string advice = "the file is saved as UTF-8, but the program reads it as code page 949";
+  const std::string fix = "; save the file in code page 949 (Korean, EUC-KR/UHC)";
+  std::size_t handled = 0;
+  for (const WalkedSection& walk : walks) {
+    for (const HandledEntry& entry : walk.handled) {
+      if (!HasNonAscii(entry.name) && !HasNonAscii(entry.value)) continue;
+      if (handled == 0 || entry.line < handled) handled = entry.line;
+    }
+  }
+  if (handled > 0) {
+    findings.push_back({handled, Severity::Error,
+                        advice + ": this line's text becomes other characters, so the run looks for other names "
+                                 "than the ones written here" + fix});
+    return;
+  }
+  for (std::size_t index = 0; index < lines.size(); ++index) {
+    if (!HasNonAscii(lines[index])) continue;
+    findings.push_back({index + 1, Severity::Warning,
+                        advice + ": this line's text is shown as other characters" + fix});
+    return;
   }
 }
 
@@ -235,8 +299,11 @@ LintResult LintScript(std::string_view bytes) {
   CheckBytes(bytes, findings);
 
   const ScriptIni script(bytes);
-  CheckIgnoredLines(script, SplitScriptLines(bytes), StartsWithByteOrderMark(bytes), findings);
+  const std::vector<std::string> lines = SplitScriptLines(bytes);
+  CheckIgnoredLines(script, lines, StartsWithByteOrderMark(bytes), findings);
+  CheckEmptyScript(bytes, script, findings);
   CheckSectionNames(script, findings);
+  CheckProgramInfo(script, findings);
   for (const sec::SectionRule& rule : sec::kSectionRules) {
     if (rule.walked) {
       result.walks.push_back(WalkAndCheck(script, rule, findings));
@@ -251,6 +318,7 @@ LintResult LintScript(std::string_view bytes) {
     if (rule.name == sec::kRegistryName) continue;
     if (const ScriptIni::Section* section = FirstSection(script, rule.name)) CheckValueLengths(*section, findings);
   }
+  CheckUtf8Text(bytes, lines, result.walks, findings);
   SortByLine(findings);
   return result;
 }

@@ -1,9 +1,12 @@
 #include "lint/ValueChecks.h"
 
 #include "engine/PathMacros.h"
+#include "engine/PathSafety.h"
+#include "engine/ProtectedProcesses.h"
 #include "engine/RegistryRules.h"
 #include "script/Cp949Text.h"
 #include "script/ScriptSections.h"
+#include "lint/SafetyChecks.h"
 #include "system/MaskPath.h"
 
 namespace tidemark::lint {
@@ -77,6 +80,17 @@ void CheckProcessName(const WalkedValue& value, std::vector<Finding>& findings) 
                           "matches"});
 }
 
+// Image names are compared whole, extension included.
+void CheckProcessExtension(const WalkedValue& value, std::vector<Finding>& findings) {
+  if (value.value.find_first_of("\\/:") != std::string::npos || IsProtectedProcessName(value.value)) return;
+  const std::string upper = ToUpperAsciiCp949(value.value);
+  if (upper.size() >= 4 && upper.compare(upper.size() - 4, 4, ".EXE") == 0) return;
+  findings.push_back({value.line, Severity::Warning,
+                      "process name " + Quote(value.value) +
+                          " does not end in '.exe': running processes are matched by their whole image file name, "
+                          "so it ends only a process whose image is named exactly so (add '.exe')"});
+}
+
 // The registry object refuses to delete a key path made only of backslashes:
 // it would name the parent key (or the root) itself.
 void CheckKeyPathNotEmpty(std::string_view section, const WalkedValue& value, std::vector<Finding>& findings) {
@@ -100,20 +114,35 @@ void CheckParentShortening(const WalkedValue& value, std::vector<Finding>& findi
                           " below it"});
 }
 
-// Returns false when the value is not usable as a path at all.
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Returns false when the value is not usable as a path at all. The file and
+// folder steps refuse such a value, so there it is an error.
 bool CheckQualifiedPath(std::string_view section, const WalkedValue& value, std::vector<Finding>& findings) {
   if (StartsWithFolderMacro(value.value) || IsFullyQualifiedPath(value.value)) return true;
   // An unknown macro at the start has a finding of its own.
   if (StartsWithMacroToken(value.value)) return false;
+  const bool refused = section == sec::kFile || section == sec::kPath;
+  const std::string_view text = value.value;
+  if (refused && text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1])) {
+    findings.push_back({value.line, Severity::Error,
+                        Quote(value.value) +
+                            " is a network share or a device path ('\\\\server\\share', '\\\\?\\', '\\\\.\\'): "
+                            "the program works only on local drives and refuses it; name the folder from its drive "
+                            "or a folder macro"});
+    return false;
+  }
   std::string consequence;
   if (section == sec::kFile) {
-    consequence = "the program deletes nothing for it";
+    consequence = "the program refuses it and deletes nothing (start it with a drive, such as 'C:\\', or a folder "
+                  "macro)";
   } else if (section == sec::kPath) {
-    consequence = "the program removes nothing for it";
+    consequence = "the program refuses it and removes nothing (start it with a drive, such as 'C:\\', or a "
+                  "folder macro)";
   } else {
     consequence = "it would be looked for wherever Windows looks for modules";
   }
-  findings.push_back({value.line, Severity::Warning,
+  findings.push_back({value.line, refused ? Severity::Error : Severity::Warning,
                       Quote(value.value) + " is neither a full path (such as 'C:\\...') nor starts with a "
                                            "folder macro; " + consequence});
   return false;
@@ -125,9 +154,10 @@ void CheckFileMask(const WalkedValue& value, std::vector<Finding>& findings) {
   const std::optional<MaskPath> written = SplitMaskPath(value.value);
   const std::string mask = written ? written->mask : value.value;
   if (mask.empty()) {
-    findings.push_back({value.line, Severity::Warning,
+    findings.push_back({value.line, Severity::Error,
                         Quote(value.value) + " ends in " + Quote(value.value.substr(value.value.size() - 1)) +
-                            ": it has no file mask, so nothing is deleted (add one, such as '*.*')"});
+                            ": it has no file mask, so the program refuses it and deletes nothing (add one, such "
+                            "as '*.*')"});
     return;
   }
   if (!HasWildcard(mask) && (mask.find('.') == std::string::npos || mask.find('%') != std::string::npos)) {
@@ -162,6 +192,9 @@ std::string FolderKey(std::string_view path) {
 // listed after it still exists then.
 void CheckFolderOrder(const std::vector<WalkedValue>& values, std::vector<Finding>& findings) {
   for (std::size_t parent = 0; parent < values.size(); ++parent) {
+    // A drive's root has an error of its own, and every placeholder folder
+    // lies below drive C.
+    if (IsDriveRoot(values[parent].expanded)) continue;
     const std::string prefix = FolderKey(values[parent].expanded) + "\\";
     for (std::size_t child = parent + 1; child < values.size(); ++child) {
       if (FolderKey(values[child].expanded).compare(0, prefix.size(), prefix) != 0) continue;
@@ -217,14 +250,26 @@ void CheckWalkedValues(std::string_view section, const std::vector<WalkedValue>&
       // Recovery data is written as it is and may well hold "%...%" text.
       CheckUnexpandedMacros(section, value, findings);
     }
-    if (section == sec::kProcess) CheckProcessName(value, findings);
+    if (section == sec::kProcess) {
+      CheckProcessName(value, findings);
+      CheckProtectedProcess(value, findings);
+      CheckProcessExtension(value, findings);
+    }
+    if (section == sec::kStartRun) CheckRunValueName(value, findings);
     if (registryKeys || section == sec::kUninstall) CheckKeyPathNotEmpty(section, value, findings);
-    if (registryKeys) CheckParentShortening(value, findings);
+    if (registryKeys) {
+      CheckRegistryKeyEntry(section, value, findings);
+      CheckParentShortening(value, findings);
+    }
+    if (section == sec::kUninstall) CheckUninstallEntry(value, findings);
     if (section == sec::kFile || section == sec::kPath || section == sec::kBho) {
       if (!CheckQualifiedPath(section, value, findings)) continue;
     }
-    if (section == sec::kFile) CheckFileMask(value, findings);
-    if (section == sec::kPath) CheckFolderPath(value, findings);
+    if (section == sec::kFile && CheckFileTarget(value, findings)) CheckFileMask(value, findings);
+    if (section == sec::kPath) {
+      CheckFolderPath(value, findings);
+      CheckFolderTarget(value, findings);
+    }
     if (section == sec::kRegistryRecovery) CheckRecoveryRecord(value, findings);
   }
   if (section == sec::kPath) CheckFolderOrder(values, findings);
