@@ -20,13 +20,11 @@ source "$root/scripts/wine-session.sh"
 
 if [ "$TIDEMARK_RUNS_32BIT" = 1 ]; then
   program_build="$build/win32"
-  cmake -S "$root" -B "$program_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=MinSizeRel -DTIDEMARK_WERROR=ON -DTIDEMARK_TESTS=ON >/dev/null
+  cmake --preset win32 -S "$root" -B "$program_build" >/dev/null
 else
   echo "NOT RUN: this machine's kernel cannot run 32-bit programs; starting the win64 build instead of the shipped Tidemark.exe"
   program_build="$build/win64"
-  cmake -S "$root" -B "$program_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --preset win64 -S "$root" -B "$program_build" >/dev/null
 fi
 if [ "$headless" = 0 ]; then
   cmake --build "$program_build" -j "$(nproc)" --target Tidemark

@@ -6,6 +6,7 @@
 # shipped 32-bit Tidemark.exe under WoW64 in a Wine prefix, then those of the
 # win64 build, on a private display.
 set -euo pipefail
+# The builds are the presets of CMakePresets.json, in folders under $build.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TIDEMARK_BUILD_DIR:-$root/build}
 jobs=$(nproc)
@@ -13,17 +14,15 @@ jobs=$(nproc)
 "$root/scripts/install-deps.sh"
 
 echo "== host build (AddressSanitizer, UndefinedBehaviorSanitizer)"
-cmake -S "$root" -B "$build/host" -DCMAKE_BUILD_TYPE=Debug -DTIDEMARK_SANITIZE=ON -DTIDEMARK_WERROR=ON >/dev/null
+cmake --preset host -S "$root" -B "$build/host" >/dev/null
 cmake --build "$build/host" -j "$jobs"
 
 echo "== win32 build (the shipped Tidemark.exe and its tests)"
-cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=MinSizeRel -DTIDEMARK_WERROR=ON -DTIDEMARK_TESTS=ON >/dev/null
+cmake --preset win32 -S "$root" -B "$build/win32" >/dev/null
 cmake --build "$build/win32" -j "$jobs"
 
 echo "== win64 build"
-cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DTIDEMARK_WERROR=ON >/dev/null
+cmake --preset win64 -S "$root" -B "$build/win64" >/dev/null
 cmake --build "$build/win64" -j "$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
