@@ -11,7 +11,8 @@ writes, next to this script:
                 Vista and later accept for that size), the others as DIBs, so
                 the icon takes about 100 KB instead of 360 KB.
   About.bmp     256x256 at 24 bits per pixel, for the About window, which
-                shows it stretched to 180x130.
+                shows it stretched to 180x130. The program embeds it packed:
+                run pack-bitmap.py after this script to write About.lznt1.
 
 The motif: a tide line over a dark-blue disc, with a gold high-water mark;
 the About picture is a night sea under the moon with a tide gauge.

@@ -21,7 +21,18 @@ echo "== the shipped 32-bit Tidemark.exe"
 cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
   -DCMAKE_BUILD_TYPE=MinSizeRel -DTIDEMARK_WERROR=ON -DTIDEMARK_TESTS=ON >/dev/null
 cmake --build "$build/win32" -j "$(nproc)" --target Tidemark
-echo "size: $(stat -c %s "$build/win32/Tidemark.exe") bytes"
+exe="$build/win32/Tidemark.exe"
+echo "size: $(stat -c %s "$exe") bytes"
+# The breakdown by section: code (.text), data (every other section of the
+# image but the resources and the relocations), resources (.rsrc), and the
+# relocations the loader applies when it moves the program.
+i686-w64-mingw32-size -A "$exe" | awk '
+  $1 == ".text" { code += $2; next }
+  $1 == ".rsrc" { rsrc += $2; next }
+  $1 == ".reloc" { reloc += $2; next }
+  $1 ~ /^\./ && $1 != ".bss" { data += $2 }
+  END { printf "  code %d bytes, data %d bytes, resources %d bytes, relocations %d bytes\n", code, data, rsrc, reloc }'
+i686-w64-mingw32-size -A "$exe" | awk '$1 ~ /^\./ { printf "    %-10s %8d\n", $1, $2 }'
 
 wine_session_dir="$build"
 # shellcheck source=wine-session.sh

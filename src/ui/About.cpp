@@ -7,6 +7,7 @@
 #include "ui/ClickOnRelease.h"
 #include "ui/ControlIds.h"
 #include "ui/DesignTexts.h"
+#include "ui/PackedBitmap.h"
 #include "ui/PlainMessageBox.h"
 #include "ui/WindowPlacement.h"
 
@@ -39,8 +40,8 @@ void TfrmAbout::CreateControls() {
   m_font = CreateUiFont("MS Sans Serif", 11, false);
   m_titleFont = CreateUiFont("Verdana", 12, true);
   m_linkFont = CreateUiFont("Arial", 13, false);
-  m_picture.reset(static_cast<HBITMAP>(
-      LoadImageA(GetModuleHandleA(nullptr), design::kAboutBitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  // A picture that cannot be unpacked leaves the box empty (DrawPicture).
+  m_picture = LoadPackedBitmap(GetModuleHandleA(nullptr), design::kAboutBitmap);
   SendMessageA(Window(), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
 
   Label2 = CreateControl(Window(), "STATIC", design::kAboutTitle, SS_CENTER, 0, ids::kAboutLabel2, 16, 8, 193, 17,

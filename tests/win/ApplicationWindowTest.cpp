@@ -7,8 +7,7 @@
 #include "ui/Application.h"
 #include "win/EndToEndDriver.h"
 #include "win/TestFolders.h"
-
-#include <thread>
+#include "win/TestThread.h"
 
 namespace tidemark {
 namespace {
@@ -38,7 +37,7 @@ TEST(ApplicationWindow, CarriesTheProgramIconAndTheFormsSetNoneOfTheirOwn) {
 TEST(MessageBoxIconCheck, SeesTheIconOfABoxThatHasOneAndNoneOtherwise) {
   for (const UINT type : {static_cast<UINT>(MB_OK | MB_ICONSTOP), static_cast<UINT>(MB_OK)}) {
     const std::string caption = "Tidemark icon check " + std::to_string(type);
-    std::thread shower([&] { MessageBoxA(nullptr, "text", caption.c_str(), type); });
+    testing::TestThread shower([&] { MessageBoxA(nullptr, "text", caption.c_str(), type); });
     HWND box = nullptr;
     testing::WaitUntil([&] { return (box = FindWindowA("#32770", caption.c_str())) != nullptr && IsWindowVisible(box); },
                        10000);
@@ -46,7 +45,7 @@ TEST(MessageBoxIconCheck, SeesTheIconOfABoxThatHasOneAndNoneOtherwise) {
       EXPECT_EQ(testing::MessageBoxShowsIcon(box), (type & MB_ICONSTOP) != 0) << caption;
       PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
-    shower.join();
+    shower.Join();
     ASSERT_NE(box, nullptr) << caption;
   }
 }

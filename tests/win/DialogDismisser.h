@@ -6,7 +6,8 @@
 #include <windows.h>
 
 #include <atomic>
-#include <thread>
+
+#include "win/TestThread.h"
 
 namespace tidemark::testing {
 
@@ -15,7 +16,7 @@ class DialogDismisser {
   DialogDismisser() : m_thread([this] { Watch(); }) {}
   ~DialogDismisser() {
     m_stop = true;
-    m_thread.join();
+    m_thread.Join();
   }
   int Dismissed() const { return m_dismissed; }
 
@@ -40,7 +41,7 @@ class DialogDismisser {
 
   std::atomic<bool> m_stop{false};
   std::atomic<int> m_dismissed{0};
-  std::thread m_thread;
+  TestThread m_thread;
 };
 
 }  // namespace tidemark::testing

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "support/TestFiles.h"
+#include "system/UniqueHandle.h"
+#include "ui/PackedBitmap.h"
 
 namespace tidemark {
 namespace {
@@ -263,25 +265,34 @@ TEST(ResourcesIcon, SystemLoadsTheIconAtTheStandardSizes) {
   }
 }
 
-TEST(ResourcesPicture, AboutBitmapIs256By256At24Bits) {
-  const std::string_view data = ResourceBytes("ABOUTBITMAP", MAKEINTRESOURCEA(2));  // RT_BITMAP
-  const auto header = ReadAt<BITMAPINFOHEADER>(data, 0);
-  ASSERT_EQ(header.biSize, sizeof(BITMAPINFOHEADER));
-  EXPECT_EQ(header.biWidth, 256);
-  EXPECT_EQ(header.biHeight, 256);
-  EXPECT_EQ(header.biBitCount, 24);
-  EXPECT_EQ(header.biCompression, static_cast<DWORD>(BI_RGB));
-  EXPECT_GE(data.size(), sizeof header + 256u * 256u * 3u);
-
-  HBITMAP bitmap =
-      static_cast<HBITMAP>(LoadImageA(Program(), "ABOUTBITMAP", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  ASSERT_NE(bitmap, nullptr);
+// The About window's own unpacking of the picture gives the pixels of the
+// .bmp it was packed from.
+TEST(ResourcesPicture, AboutPictureUnpacksTo256By256At24BitsWithThePixelsOfAboutBmp) {
+  const UniqueBitmap picture = LoadPackedBitmap(Program(), "ABOUTBITMAP");
+  ASSERT_TRUE(picture);
   DIBSECTION section{};
-  EXPECT_EQ(GetObjectA(bitmap, sizeof section, &section), static_cast<int>(sizeof section));
+  ASSERT_EQ(GetObjectA(picture.get(), sizeof section, &section), static_cast<int>(sizeof section));
   EXPECT_EQ(section.dsBm.bmWidth, 256);
   EXPECT_EQ(section.dsBm.bmHeight, 256);
   EXPECT_EQ(section.dsBm.bmBitsPixel, 24);
-  DeleteObject(bitmap);
+  EXPECT_EQ(section.dsBmih.biHeight, 256);  // bottom-up, as a loaded .bmp
+  ASSERT_NE(section.dsBm.bmBits, nullptr);
+
+  const std::string bmp = testing::ReadWholeFile(TIDEMARK_ABOUT_BMP);
+  constexpr std::size_t kRowsSize = 256u * 256u * 3u;
+  const std::size_t rowsAt = ReadAt<DWORD>(bmp, 10);  // bfOffBits
+  ASSERT_EQ(bmp.size(), rowsAt + kRowsSize) << TIDEMARK_ABOUT_BMP;
+  const std::string_view expected(bmp.data() + rowsAt, kRowsSize);
+  const std::string_view unpacked(static_cast<const char*>(section.dsBm.bmBits), kRowsSize);
+  const auto differ = std::mismatch(expected.begin(), expected.end(), unpacked.begin());
+  EXPECT_EQ(differ.first, expected.end()) << "first different byte at " << (differ.first - expected.begin());
+}
+
+TEST(ResourcesPicture, PictureIsStoredPackedNotAsABitmap) {
+  EXPECT_EQ(FindResourceA(Program(), "ABOUTBITMAP", MAKEINTRESOURCEA(2)), nullptr);  // RT_BITMAP
+  const std::string_view packed = ResourceBytes("ABOUTBITMAP", MAKEINTRESOURCEA(10));  // RT_RCDATA
+  ASSERT_FALSE(packed.empty());
+  EXPECT_LT(packed.size(), 256u * 256u * 3u / 4u);
 }
 
 // --- Manifest ----------------------------------------------------------------
