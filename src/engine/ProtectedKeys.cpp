@@ -155,12 +155,13 @@ bool IsProtectedRegistryKey(RegistryRoot root, std::string_view fullPath) {
   return false;
 }
 
+std::string RegistryEntryKeyPath(std::string_view name, std::string_view value) {
+  return NormalizeRegistryPath(RegistryParentPath(name, value) + "\\" + std::string(value));
+}
+
 bool RefusesRegistryKeyEntry(RegistryRoot root, std::string_view name, std::string_view value) {
   if (value.empty() || value.front() == '\\') return true;
-  std::string full = RegistryParentPath(name, value);
-  full += '\\';
-  full += value;
-  return IsProtectedRegistryKey(root, full);
+  return IsProtectedRegistryKey(root, RegistryEntryKeyPath(name, value));
 }
 
 bool RefusesUninstallEntry(RegistryRoot root, std::string_view subkeyName) {

@@ -22,6 +22,10 @@ std::string NormalizeRegistryPath(std::string_view path);
 // is the root itself.
 bool IsProtectedRegistryKey(RegistryRoot root, std::string_view fullPath);
 
+// The key that a registry-section entry names, below its root: the parent
+// path of RegistryParentPath, then the value, normalised.
+std::string RegistryEntryKeyPath(std::string_view name, std::string_view value);
+
 // True when the [HKEY_CURRENT_USER] or [HKEY_LOCAL_MACHINE] entry must delete
 // nothing: its value is empty or begins with a backslash (which would make it
 // a path from the root, outside the entry's parent key), or the key it names

@@ -149,7 +149,7 @@ void CheckRegistryKeyEntry(std::string_view section, const WalkedValue& value, s
     return;
   }
   if (!RefusesRegistryKeyEntry(RootOfSection(section), value.name, value.value)) return;
-  const std::string key = NormalizeRegistryPath(RegistryParentPath(value.name, value.value) + "\\" + value.value);
+  const std::string key = RegistryEntryKeyPath(value.name, value.value);
   findings.push_back({value.line, Severity::Error,
                       "the key " + Quote(std::string(section) + "\\" + key) +
                           " is a key of Windows or one shared by many programs: the program never deletes it; "
