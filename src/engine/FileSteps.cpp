@@ -3,7 +3,7 @@
 #include "engine/SectionWalk.h"
 #include "engine/StatusLines.h"
 #include "script/ScriptSections.h"
-#include "system/FileRemoval.h"
+#include "engine/FileRemoval.h"
 
 namespace tidemark {
 

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "script/Cp949Text.h"
+#include "system/Cp949Text.h"
 
 namespace tidemark {
 
@@ -12,11 +12,9 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool IsWildcard(char c) { return c == '*' || c == '?'; }
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool SameCharacter(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  if (a.size() == 1) return UpperAscii(a[0]) == UpperAscii(b[0]);
+  if (a.size() == 1) return ToUpperAscii(a[0]) == ToUpperAscii(b[0]);
   return a == b;  // double-byte characters have no case of their own here
 }
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "script/Cp949Text.h"
-#include "system/RegistryEntries.h"
+#include "system/Cp949Text.h"
+#include "engine/RegistryEntries.h"
 
 namespace tidemark {
 

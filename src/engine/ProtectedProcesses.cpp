@@ -1,12 +1,12 @@
 #include "engine/ProtectedProcesses.h"
 
-#include "script/Cp949Text.h"
+#include "system/AsciiText.h"
+#include "system/Cp949Text.h"
 
 namespace tidemark {
 
 bool IsProtectedProcessName(std::string_view imageName) {
-  while (!imageName.empty() && (imageName.front() == ' ' || imageName.front() == '\t')) imageName.remove_prefix(1);
-  while (!imageName.empty() && (imageName.back() == ' ' || imageName.back() == '\t')) imageName.remove_suffix(1);
+  imageName = TrimCharacters(imageName, " \t");
   for (const std::string_view name : kProtectedProcessNames) {
     if (EqualsIgnoreCaseCp949(name, imageName)) return true;
   }

@@ -8,7 +8,7 @@
 #include "engine/StatusLines.h"
 #include "script/ScriptSections.h"
 #include "system/Registry.h"
-#include "system/RegistryEntries.h"
+#include "engine/RegistryEntries.h"
 
 namespace tidemark {
 

@@ -1,7 +1,8 @@
 #include "script/ScriptIni.h"
 
-#include "script/Cp949Text.h"
 #include "script/ScriptLines.h"
+#include "system/AsciiText.h"
+#include "system/Cp949Text.h"
 
 namespace tidemark {
 
@@ -9,20 +10,12 @@ namespace {
 
 // The profile functions skip spaces, tabs and vertical tabs around lines,
 // names and values.
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
+constexpr std::string_view kBlanks = " \t\v";
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
+std::string_view TrimBlanks(std::string_view text) { return TrimCharacters(text, kBlanks); }
 
 // Names passed to a lookup lose their spaces, and only their spaces.
-std::string_view TrimSpaces(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
+std::string_view TrimSpaces(std::string_view text) { return TrimCharacters(text, " "); }
 
 // The profile functions hand out a value enclosed in one matching pair of
 // single or double quotation marks without them.
@@ -54,8 +47,7 @@ ScriptIni::ScriptIni(std::string_view text) {
 }
 
 void ScriptIni::AddLine(std::string_view rawLine, std::size_t lineNumber) {
-  std::string_view line = rawLine;
-  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+  const std::string_view line = TrimLeadingCharacters(rawLine, kBlanks);
   if (line.empty()) return;
   if (line.front() == ';') {
     m_commentLines.push_back(lineNumber);

@@ -1,5 +1,7 @@
 #include "script/ScriptLines.h"
 
+#include "system/AsciiText.h"
+
 namespace tidemark {
 
 std::vector<std::string> SplitScriptLines(std::string_view text) {
@@ -9,14 +11,9 @@ std::vector<std::string> SplitScriptLines(std::string_view text) {
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < text.size()) {
-    const std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(text.substr(start));
-      break;
-    }
-    lines.emplace_back(text.substr(start, end - start));
-    start = end + 1;
-    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+    const LineEnd line = FindLineEnd(text, start);
+    lines.emplace_back(text.substr(start, line.end - start));
+    start = line.next;
   }
   return lines;
 }

@@ -1,4 +1,4 @@
-#include "script/Cp949Text.h"
+#include "system/Cp949Text.h"
 #include "system/ApplicationTitle.h"
 
 namespace tidemark {
@@ -12,17 +12,7 @@ std::string ApplicationTitleFromPath(std::string_view executablePath) {
   // The first character is kept whole: in code page 949 it may be a
   // double-byte character, whose trail byte must not be lower-cased.
   const std::size_t first = Cp949CharLength(name, 0);
-  std::string title(name.substr(0, first));
-  for (std::size_t pos = first; pos < name.size();) {
-    const std::size_t length = Cp949CharLength(name, pos);
-    if (length == 1 && name[pos] >= 'A' && name[pos] <= 'Z') {
-      title += static_cast<char>(name[pos] - 'A' + 'a');
-    } else {
-      title.append(name.substr(pos, length));
-    }
-    pos += length;
-  }
-  return title;
+  return std::string(name.substr(0, first)) + ToLowerAsciiCp949(name.substr(first));
 }
 
 }  // namespace tidemark

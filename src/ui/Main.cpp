@@ -3,7 +3,7 @@
 // two windows until the main window closes.
 #include <windows.h>
 
-#include "system/ShellFolders.h"
+#include "engine/ShellFolderLookup.h"
 #include "ui/Application.h"
 #include "ui/CommandLine.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "script/Cp949Text.h"
+#include "system/Cp949Text.h"
 
 namespace tidemark {
 namespace {

@@ -3,7 +3,7 @@
 // process with nothing.
 #include <gtest/gtest.h>
 
-#include "system/ShellFolders.h"
+#include "engine/ShellFolderLookup.h"
 #include "ui/Application.h"
 #include "win/EndToEndDriver.h"
 #include "win/TestFolders.h"

@@ -3,7 +3,7 @@
 #include "support/ExpectedTexts.h"
 #include "support/FakeFolders.h"
 #include "support/TestFiles.h"
-#include "system/ShellFolders.h"
+#include "engine/ShellFolderLookup.h"
 #include "system/UniqueHandle.h"
 #include "ui/RemoveApp.h"
 #include "win/TestFolders.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "script/Cp949Text.h"
-#include "system/ShellFolders.h"
+#include "system/Cp949Text.h"
+#include "engine/ShellFolderLookup.h"
 #include "win/TestFolders.h"
 
 namespace tidemark {

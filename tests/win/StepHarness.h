@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/StepContext.h"
-#include "system/ShellFolders.h"
+#include "engine/ShellFolderLookup.h"
 #include "system/Waits.h"
 
 namespace tidemark::testing {

@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "script/Cp949Text.h"
+#include "system/AsciiText.h"
+#include "system/Cp949Text.h"
 
 namespace tidemark::lint {
 
@@ -110,23 +111,23 @@ void CheckBytes(std::string_view bytes, std::vector<Finding>& findings) {
   }
 
   // Lines as the reader splits them (CR LF, CR or LF), up to a zero byte.
+  const std::size_t zero = bytes.find('\0', skip);
+  const std::string_view text = bytes.substr(0, zero);
   std::size_t lineNumber = 1;
   std::size_t start = skip;
-  while (start <= bytes.size()) {
-    std::size_t end = bytes.find_first_of(std::string_view("\r\n\0", 3), start);
-    if (end == std::string_view::npos) end = bytes.size();
-    CheckLineBytes(bytes.substr(start, end - start), lineNumber, lineNumber == 1 ? skip : 0, findings);
-    if (end == bytes.size()) break;
-    if (bytes[end] == '\0') {
-      if (bytes.find_first_not_of(std::string_view("\0\r\n", 3), end) != std::string_view::npos) {
+  while (start <= text.size()) {
+    const LineEnd line = FindLineEnd(text, start);
+    CheckLineBytes(text.substr(start, line.end - start), lineNumber, lineNumber == 1 ? skip : 0, findings);
+    if (line.end == text.size()) {
+      if (zero != std::string_view::npos &&
+          bytes.find_first_not_of(std::string_view("\0\r\n", 3), zero) != std::string_view::npos) {
         findings.push_back({lineNumber, Severity::Warning,
-                            "a zero byte at column " + std::to_string(end - start + 1) +
+                            "a zero byte at column " + std::to_string(zero - start + 1) +
                                 " ends the script for the reader: nothing after it is ever read"});
       }
       break;
     }
-    start = end + 1;
-    if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n') ++start;
+    start = line.next;
     ++lineNumber;
   }
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "script/Cp949Text.h"
+#include "system/Cp949Text.h"
 
 namespace tidemark::lint {
 

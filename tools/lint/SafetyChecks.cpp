@@ -7,7 +7,7 @@
 #include "engine/ProtectedProcesses.h"
 #include "engine/RegistryRules.h"
 #include "lint/PlaceholderFolders.h"
-#include "script/Cp949Text.h"
+#include "system/Cp949Text.h"
 #include "script/ScriptSections.h"
 #include "system/MaskPath.h"
 

@@ -2,11 +2,13 @@
 
 #include "engine/PathMacros.h"
 #include "engine/SectionWalk.h"
+#include "engine/StepSlotTable.h"
 #include "lint/ByteChecks.h"
 #include "lint/PlaceholderFolders.h"
 #include "lint/SectionSpelling.h"
 #include "lint/ValueChecks.h"
-#include "script/Cp949Text.h"
+#include "system/AsciiText.h"
+#include "system/Cp949Text.h"
 #include "script/ScriptIni.h"
 #include "script/ScriptLines.h"
 #include "script/ScriptSections.h"
@@ -19,11 +21,7 @@ namespace sec = tidemark::sections;
 
 std::string SectionLabel(std::string_view name) { return "[" + std::string(name) + "]"; }
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
+std::string_view TrimBlanks(std::string_view text) { return TrimCharacters(text, " \t"); }
 
 std::string Entries(std::size_t count) {
   return std::to_string(count) + (count == 1 ? " entry" : " entries");
@@ -219,9 +217,7 @@ void CheckUtf8Text(std::string_view bytes, const std::vector<std::string>& lines
   }
 }
 
-bool IsOffForTheStartButton(std::string_view section) {
-  return section == sec::kService || section == sec::kBho || section == sec::kRegistryRecovery;
-}
+bool IsOffForTheStartButton(std::string_view section) { return IsReadOnlyByStepsTheStartButtonLeavesOff(section); }
 
 WalkedSection WalkAndCheck(const ScriptIni& script, const sec::SectionRule& rule, std::vector<Finding>& findings) {
   const ScriptIni::Section* section = FirstSection(script, rule.name);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "script/Cp949Text.h"
+#include "system/Cp949Text.h"
 #include "script/ScriptSections.h"
 
 namespace tidemark::lint {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "script/Cp949Text.h"
+#include "system/Cp949Text.h"
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN

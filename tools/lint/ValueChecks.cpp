@@ -4,7 +4,7 @@
 #include "engine/PathSafety.h"
 #include "engine/ProtectedProcesses.h"
 #include "engine/RegistryRules.h"
-#include "script/Cp949Text.h"
+#include "system/Cp949Text.h"
 #include "script/ScriptSections.h"
 #include "lint/SafetyChecks.h"
 #include "system/MaskPath.h"

@@ -20,6 +20,12 @@ constexpr bool IsCp949TrailByte(unsigned char byte) {
          (byte >= 0x81 && byte <= 0xFE);
 }
 
+// The ASCII letter in the other case; every other byte as it is. Callers
+// that fold whole texts must use the Cp949 functions below, which skip the
+// trail bytes of double-byte characters.
+constexpr char ToUpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char ToLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 // Length in bytes of the character that starts at `pos` (1 or 2). A lead byte
 // at the very end of the text, or followed by a byte that cannot trail, counts
 // as a character of its own, as the Windows ANSI functions treat it.
@@ -32,6 +38,9 @@ bool EqualsIgnoreCaseCp949(std::string_view a, std::string_view b);
 
 // The text with the ASCII letters of single-byte characters made upper case.
 std::string ToUpperAsciiCp949(std::string_view text);
+
+// The text with the ASCII letters of single-byte characters made lower case.
+std::string ToLowerAsciiCp949(std::string_view text);
 
 // Position of the first occurrence of `needle` in `text` at or after `from`
 // that starts on a character boundary, or npos. Case-sensitive.

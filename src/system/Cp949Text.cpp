@@ -1,10 +1,20 @@
-#include "script/Cp949Text.h"
+#include "system/Cp949Text.h"
 
 namespace tidemark {
 
 namespace {
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+// Each single-byte character of the text through `fold`; double-byte
+// characters stay whole.
+std::string FoldSingleBytes(std::string_view text, char (*fold)(char)) {
+  std::string folded(text);
+  for (std::size_t pos = 0; pos < folded.size();) {
+    const std::size_t length = Cp949CharLength(folded, pos);
+    if (length == 1) folded[pos] = fold(folded[pos]);
+    pos += length;
+  }
+  return folded;
+}
 
 }  // namespace
 
@@ -24,7 +34,7 @@ bool EqualsIgnoreCaseCp949(std::string_view a, std::string_view b) {
     const std::size_t length = Cp949CharLength(a, pos);
     if (length == 2) {
       if (a.compare(pos, 2, b, pos, 2) != 0) return false;
-    } else if (UpperAscii(a[pos]) != UpperAscii(b[pos])) {
+    } else if (ToUpperAscii(a[pos]) != ToUpperAscii(b[pos])) {
       return false;
     }
     pos += length;
@@ -32,15 +42,9 @@ bool EqualsIgnoreCaseCp949(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string ToUpperAsciiCp949(std::string_view text) {
-  std::string upper(text);
-  for (std::size_t pos = 0; pos < upper.size();) {
-    const std::size_t length = Cp949CharLength(upper, pos);
-    if (length == 1) upper[pos] = UpperAscii(upper[pos]);
-    pos += length;
-  }
-  return upper;
-}
+std::string ToUpperAsciiCp949(std::string_view text) { return FoldSingleBytes(text, ToUpperAscii); }
+
+std::string ToLowerAsciiCp949(std::string_view text) { return FoldSingleBytes(text, ToLowerAscii); }
 
 std::size_t FindOnCharBoundary(std::string_view text, std::string_view needle, std::size_t from) {
   if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;

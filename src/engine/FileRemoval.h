@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/PathMacros.h"
+#include "system/FolderEntries.h"
 #include "system/MaskPath.h"
 
 namespace tidemark {
@@ -29,17 +30,12 @@ bool PassesThroughLink(const std::string& folder);
 // the protected ones under another spelling, or it passes through a link).
 std::optional<MaskPath> FileDeletionTarget(const std::string& path, const std::vector<std::string>& protectedFolders);
 
-struct FoundFile {
-  std::string name;  // the long name, without the folder
-  unsigned long attributes = 0;
-};
-
 // Calls `found` for each file (never a folder) of the folder whose long name
 // the mask matches, in the order the platform's search yields them. The
 // search also matches 8.3 short names ("*.htm" finds "x.html"), so each name
 // is matched again with MatchesFileMask.
 void ForEachMatchingFile(const std::string& folder, const std::string& mask,
-                         const std::function<void(const FoundFile&)>& found);
+                         const std::function<void(const FolderEntry&)>& found);
 
 // True when RemoveEmptyFolder may remove the folder: a safe folder path that
 // passes through no link.

@@ -1,4 +1,4 @@
-#include "system/FileRemoval.h"
+#include "engine/FileRemoval.h"
 
 #include "engine/PathSafety.h"
 #include "system/UniqueHandle.h"
@@ -31,7 +31,7 @@ std::optional<std::string> EnvironmentFolder(const char* name) {
 
 void DeleteMatchingFiles(const std::string& folder, const std::string& mask) {
   const std::string base = WithTrailingBackslash(folder);
-  ForEachMatchingFile(folder, mask, [&base](const FoundFile& file) {
+  ForEachMatchingFile(folder, mask, [&base](const FolderEntry& file) {
     // A file that is itself a symbolic link is deleted as the link: on
     // Windows DeleteFileA removes the link, never the file it points to.
     DeleteFileA((base + file.name).c_str());
@@ -72,15 +72,10 @@ std::optional<MaskPath> FileDeletionTarget(const std::string& path, const std::v
 }
 
 void ForEachMatchingFile(const std::string& folder, const std::string& mask,
-                         const std::function<void(const FoundFile&)>& found) {
-  WIN32_FIND_DATAA entry;
-  UniqueFind search(FindFirstFileA((WithTrailingBackslash(folder) + mask).c_str(), &entry));
-  if (!search) return;
-  do {
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    if (!MatchesFileMask(mask, entry.cFileName)) continue;
-    found({entry.cFileName, entry.dwFileAttributes});
-  } while (FindNextFileA(search.get(), &entry));
+                         const std::function<void(const FolderEntry&)>& found) {
+  ForEachFolderEntry(folder, mask, [&](const FolderEntry& entry) {
+    if (!entry.IsFolder() && MatchesFileMask(mask, entry.name)) found(entry);
+  });
 }
 
 bool IsRemovableFolder(const std::string& folder) { return IsSafeFolderPath(folder) && !PassesThroughLink(folder); }

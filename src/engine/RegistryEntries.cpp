@@ -1,4 +1,4 @@
-#include "system/RegistryEntries.h"
+#include "engine/RegistryEntries.h"
 
 #include "engine/ProtectedKeys.h"
 #include "system/Registry.h"
