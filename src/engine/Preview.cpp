@@ -1,119 +1,75 @@
 #include "engine/Preview.h"
 
-#include <windows.h>
-
-#include <algorithm>
+#include <optional>
 #include <set>
 
+#include "engine/FileRemoval.h"
 #include "engine/ProtectedKeys.h"
 #include "engine/ProtectedProcesses.h"
+#include "engine/RegistryEntries.h"
 #include "engine/RegistryRules.h"
 #include "engine/SectionWalk.h"
-#include "script/Cp949Text.h"
+#include "engine/StepSlotTable.h"
 #include "script/ScriptSections.h"
-#include "system/FileRemoval.h"
+#include "system/Cp949Text.h"
+#include "system/FolderEntries.h"
 #include "system/MaskPath.h"
 #include "system/Processes.h"
-#include "system/RegistryEntries.h"
-#include "system/UniqueHandle.h"
+#include "system/Registry.h"
 
 namespace tidemark {
 
 namespace {
 
-constexpr REGSAM kReadOnly = KEY_READ;
+// Read rights only. Like the run's registry objects it names no view flag,
+// so it sees the keys that a run of the same bitness would delete.
+constexpr DWORD kReadOnly = KEY_READ;
 
-int CountRunning(const std::string& imageName) {
-  return static_cast<int>(FindProcessIds(imageName).size());
-}
+struct Root {
+  RegistryRoot root;
+  HKEY key;
+  const char* name;
+};
 
+const Root kCurrentUser{RegistryRoot::CurrentUser, HKEY_CURRENT_USER, "HKEY_CURRENT_USER"};
+const Root kLocalMachine{RegistryRoot::LocalMachine, HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"};
+
+// As RemoveRunEntry looks the value up before it deletes it.
 bool HasRunValue(HKEY root, const std::string& name) {
-  UniqueHKey run;
-  if (RegOpenKeyExA(root, kRunKeyPath, 0, kReadOnly, run.put()) != ERROR_SUCCESS) return false;
-  return RegQueryValueExA(run.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  TRegistry registry(kReadOnly);
+  registry.SelectRoot(root);
+  return registry.OpenPath(kRunKeyPath, false) && registry.HasValue(name);
 }
 
-void CountTree(HKEY key, int& subkeys, int& values) {
-  DWORD keyCount = 0, valueCount = 0, longestName = 0;
-  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &keyCount, &longestName, nullptr, &valueCount, nullptr,
-                       nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-    return;
-  }
-  values += static_cast<int>(valueCount);
-  subkeys += static_cast<int>(keyCount);
-  std::vector<char> name(longestName * 2 + 2);
-  for (DWORD index = 0; index < keyCount; ++index) {
-    DWORD size = static_cast<DWORD>(name.size());
-    if (RegEnumKeyExA(key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) continue;
-    // As DeletePath does: a symbolic link is counted as itself, never as its target.
-    UniqueHKey child;
-    if (RegOpenKeyExA(key, name.data(), REG_OPTION_OPEN_LINK, kReadOnly, child.put()) == ERROR_SUCCESS) {
-      CountTree(child.get(), subkeys, values);
-    }
-  }
-}
-
-// The key that DeletePath would delete: `path` below `parent`, or from the
-// root when it starts with a backslash. A refused entry (a path from the
-// root, one that names its base, a protected key) deletes nothing and is
-// counted as nothing.
-KeyPreview LookAtKey(HKEY root, const char* rootName, const std::string& parent, const std::string& path,
-                     bool refused) {
-  KeyPreview preview{rootName, {}, false, false, 0, 0};
+// The key an entry names, below its root: `path` below `parent`, or from the
+// root when it starts with a backslash.
+std::string ShownKeyPath(const std::string& parent, const std::string& path) {
   const bool absolute = !path.empty() && path.front() == '\\';
   const std::string rest = absolute ? path.substr(1) : path;
   const std::string shownParent = !parent.empty() && parent.front() == '\\' ? parent.substr(1) : parent;
-  preview.path = absolute || shownParent.empty() ? rest
-                                                 : shownParent + (shownParent.back() == '\\' ? "" : "\\") + rest;
-  if (refused || rest.find_first_not_of('\\') == std::string::npos) {
+  if (absolute || shownParent.empty()) return rest;
+  return shownParent + (shownParent.back() == '\\' ? "" : "\\") + rest;
+}
+
+// The key that the steps delete for `path`: its parent opened as they open
+// it, then measured as DeletePath would delete it. A refused entry (a
+// protected key, a path from the root, one that names its parent itself)
+// deletes nothing and is counted as nothing.
+KeyPreview LookAtKey(const Root& root, const std::string& parent, const std::string& path, bool refused) {
+  KeyPreview preview{root.name, ShownKeyPath(parent, path), false, false, 0, 0};
+  if (refused || TRegistry::NamesItsBase(path)) {
     preview.refused = true;
     return preview;
   }
-  // The parent is opened as the steps open it: one leading backslash makes
-  // it absolute, and the empty path is the root itself (whose predefined
-  // handle is used as it is, never opened or closed).
-  const std::string parentPath = !parent.empty() && parent.front() == '\\' ? parent.substr(1) : parent;
-  UniqueHKey parentKey;
-  if (!parentPath.empty() &&
-      RegOpenKeyExA(root, parentPath.c_str(), 0, kReadOnly, parentKey.put()) != ERROR_SUCCESS) {
-    return preview;
+  TRegistry registry(kReadOnly);
+  registry.SelectRoot(root.key);
+  if (!registry.OpenPath(parent, false)) return preview;
+  if (const std::optional<KeyTreeSize> tree = registry.MeasurePath(path)) {
+    preview.exists = true;
+    preview.subkeys = tree->subkeys;
+    preview.values = tree->values;
   }
-  const HKEY base = absolute || parentPath.empty() ? root : parentKey.get();
-  UniqueHKey key;
-  if (RegOpenKeyExA(base, rest.c_str(), REG_OPTION_OPEN_LINK, kReadOnly, key.put()) != ERROR_SUCCESS) {
-    return preview;
-  }
-  preview.exists = true;
-  CountTree(key.get(), preview.subkeys, preview.values);
   return preview;
-}
-
-struct FolderEntry {
-  std::string name;
-  bool folder;
-  bool readOnly;
-};
-
-std::vector<FolderEntry> ListFolder(const std::string& folder, const std::string& mask) {
-  std::vector<FolderEntry> entries;
-  WIN32_FIND_DATAA found;
-  UniqueFind search(FindFirstFileA((WithTrailingBackslash(folder) + mask).c_str(), &found));
-  if (!search) return entries;
-  do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                       (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0});
-  } while (FindNextFileA(search.get(), &found));
-  return entries;
-}
-
-std::string Lower(const std::string& path) {
-  std::string lower = path;
-  for (std::size_t pos = 0; pos < lower.size(); pos += Cp949CharLength(lower, pos)) {
-    if (Cp949CharLength(lower, pos) == 1 && lower[pos] >= 'A' && lower[pos] <= 'Z') lower[pos] += 'a' - 'A';
-  }
-  return lower;
 }
 
 class PreviewBuilder {
@@ -121,41 +77,50 @@ class PreviewBuilder {
   PreviewBuilder(const ScriptIni& script, const FolderLookup& folders)
       : m_script(script), m_folders(folders), m_protectedFolders(ProtectedFolders(folders)) {}
 
+  // The sections in the order the Start button's run reads them: the
+  // [PATH] folders are judged after every [FILE] deletion, as in the run.
   PreviewReport Build() {
-    Walk(sections::kProcess, [this](const std::string&, const std::string& name) {
-      m_report.processes.push_back({name, CountRunning(name), IsProtectedProcessName(name)});
-    });
-    // As the run does, a Run value goes by its name even when its command's
-    // folder macro cannot be resolved here.
-    Walk(sections::kStartRun, [this](const std::string& name, const std::string&) {
-      m_report.runValues.push_back({name, HasRunValue(HKEY_CURRENT_USER, name), HasRunValue(HKEY_LOCAL_MACHINE, name)});
-    }, true);
-    Walk(sections::kUninstall, [this](const std::string&, const std::string& subkey) {
-      m_report.uninstallEntries.push_back(LookAtKey(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kUninstallKeyPath, subkey,
-                                                    RefusesUninstallEntry(RegistryRoot::CurrentUser, subkey)));
-      m_report.uninstallEntries.push_back(LookAtKey(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kUninstallKeyPath,
-                                                    subkey, RefusesUninstallEntry(RegistryRoot::LocalMachine, subkey)));
-    });
-    Walk(sections::kCurrentUser, [this](const std::string& name, const std::string& value) {
-      m_report.registryKeys.push_back(LookAtKey(HKEY_CURRENT_USER, "HKEY_CURRENT_USER",
-                                                RegistryParentPath(name, value), value,
-                                                RefusesRegistryKeyEntry(RegistryRoot::CurrentUser, name, value)));
-    });
-    Walk(sections::kLocalMachine, [this](const std::string& name, const std::string& value) {
-      m_report.registryKeys.push_back(LookAtKey(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE",
-                                                RegistryParentPath(name, value), value,
-                                                RefusesRegistryKeyEntry(RegistryRoot::LocalMachine, name, value)));
-    });
-    Walk(sections::kFile, [this](const std::string&, const std::string& path) { AddFiles(path); });
-    Walk(sections::kPath, [this](const std::string&, const std::string& folder) { AddFolder(folder); });
+    for (std::string_view section : SectionsOfTheStartButtonRun()) {
+      const SectionPreview* preview = PreviewOf(section);
+      if (preview == nullptr) {
+        m_report.skipped.push_back("[" + std::string(section) + "] is not previewed");
+        continue;
+      }
+      Walk(section, preview->add, preview->unresolvedToo);
+    }
     return std::move(m_report);
   }
 
  private:
-  template <typename Handle>
-  void Walk(std::string_view section, Handle handle, bool unresolvedToo = false) {
+  using Add = void (PreviewBuilder::*)(const std::string& name, const std::string& value);
+
+  struct SectionPreview {
+    std::string_view section;
+    Add add;
+    // As the run does, a Run value goes by its name even when its command's
+    // folder macro cannot be resolved here.
+    bool unresolvedToo;
+  };
+
+  static const SectionPreview* PreviewOf(std::string_view section) {
+    static constexpr SectionPreview kPreviews[] = {
+        {sections::kProcess, &PreviewBuilder::AddProcess, false},
+        {sections::kStartRun, &PreviewBuilder::AddRunValue, true},
+        {sections::kUninstall, &PreviewBuilder::AddUninstallEntry, false},
+        {sections::kCurrentUser, &PreviewBuilder::AddCurrentUserKey, false},
+        {sections::kLocalMachine, &PreviewBuilder::AddLocalMachineKey, false},
+        {sections::kFile, &PreviewBuilder::AddFiles, false},
+        {sections::kPath, &PreviewBuilder::AddFolder, false},
+    };
+    for (const SectionPreview& preview : kPreviews) {
+      if (preview.section == section) return &preview;
+    }
+    return nullptr;
+  }
+
+  void Walk(std::string_view section, Add add, bool unresolvedToo) {
     const EntryHandler each = [&](const std::string& name, const std::string& value) {
-      handle(name, value);
+      (this->*add)(name, value);
       return WalkControl::Continue;
     };
     const WalkResult result = WalkSection(m_script, section, m_folders, each, unresolvedToo ? &each : nullptr);
@@ -165,30 +130,54 @@ class PreviewBuilder {
     }
   }
 
+  void AddProcess(const std::string&, const std::string& imageName) {
+    m_report.processes.push_back({imageName, CountProcesses(imageName), IsProtectedProcessName(imageName)});
+  }
+
+  void AddRunValue(const std::string& name, const std::string&) {
+    m_report.runValues.push_back({name, HasRunValue(kCurrentUser.key, name), HasRunValue(kLocalMachine.key, name)});
+  }
+
+  void AddUninstallEntry(const std::string&, const std::string& subkey) {
+    for (const Root* root : {&kCurrentUser, &kLocalMachine}) {
+      m_report.uninstallEntries.push_back(
+          LookAtKey(*root, kUninstallKeyPath, subkey, RefusesUninstallEntry(root->root, subkey)));
+    }
+  }
+
+  void AddCurrentUserKey(const std::string& name, const std::string& value) { AddKey(kCurrentUser, name, value); }
+  void AddLocalMachineKey(const std::string& name, const std::string& value) { AddKey(kLocalMachine, name, value); }
+
+  void AddKey(const Root& root, const std::string& name, const std::string& value) {
+    m_report.registryKeys.push_back(LookAtKey(root, RegistryParentPath(name, value), value,
+                                              RefusesRegistryKeyEntry(root.root, name, value)));
+  }
+
   // The same target and the same matching files as DeleteFilesByMask.
-  void AddFiles(const std::string& path) {
+  void AddFiles(const std::string&, const std::string& path) {
     const std::optional<MaskPath> target = FileDeletionTarget(path, m_protectedFolders);
     if (!target) return;
-    ForEachMatchingFile(target->folder, target->mask, [&](const FoundFile& entry) {
-      const bool readOnly = (entry.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    ForEachMatchingFile(target->folder, target->mask, [&](const FolderEntry& entry) {
       const std::string file = WithTrailingBackslash(target->folder) + entry.name;
-      if (!m_deleted.insert(Lower(file)).second) return;
-      m_report.files.push_back({file, readOnly});
-      if (readOnly) m_deleted.erase(Lower(file));
+      if (!m_deleted.insert(ToLowerAsciiCp949(file)).second) return;
+      m_report.files.push_back({file, entry.IsReadOnly()});
+      // DeleteFileA fails on a read-only file: it stays, and keeps its folder.
+      if (entry.IsReadOnly()) m_deleted.erase(ToLowerAsciiCp949(file));
     });
   }
 
-  void AddFolder(const std::string& folder) {
-    FolderPreview preview{folder, false, false};
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
-    preview.exists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  // The folder is removed when nothing is left in it by then: every file in
+  // it deleted, every subfolder removed before it.
+  void AddFolder(const std::string&, const std::string& folder) {
+    FolderPreview preview{folder, IsExistingFolder(folder), false};
     if (preview.exists && IsRemovableFolder(folder)) {
-      const std::vector<FolderEntry> entries = ListFolder(folder, "*");
-      preview.wouldBeEmpty = std::all_of(entries.begin(), entries.end(), [&](const FolderEntry& entry) {
-        const std::string path = Lower(WithTrailingBackslash(folder) + entry.name);
-        return entry.folder ? m_removedFolders.count(path) > 0 : m_deleted.count(path) > 0;
+      bool empty = true;
+      ForEachFolderEntry(folder, "*", [&](const FolderEntry& entry) {
+        const std::string path = ToLowerAsciiCp949(WithTrailingBackslash(folder) + entry.name);
+        if ((entry.IsFolder() ? m_removedFolders : m_deleted).count(path) == 0) empty = false;
       });
-      if (preview.wouldBeEmpty) m_removedFolders.insert(Lower(folder));
+      preview.wouldBeEmpty = empty;
+      if (empty) m_removedFolders.insert(ToLowerAsciiCp949(folder));
     }
     m_report.folders.push_back(preview);
   }
@@ -201,46 +190,10 @@ class PreviewBuilder {
   std::set<std::string> m_removedFolders;
 };
 
-std::string Describe(const KeyPreview& key) {
-  std::string line = "  " + key.root + "\\" + key.path + ": ";
-  if (key.refused) return line + "refused (a protected key, or not below its parent key): deletes nothing\n";
-  if (!key.exists) return line + "absent\n";
-  return line + std::to_string(key.subkeys) + " subkeys, " + std::to_string(key.values) + " values\n";
-}
-
 }  // namespace
 
 PreviewReport BuildPreview(const ScriptIni& script, const FolderLookup& folders) {
   return PreviewBuilder(script, folders).Build();
-}
-
-std::string FormatPreview(const PreviewReport& report) {
-  std::string text = "Processes (every running instance of each name is ended):\n";
-  for (const ProcessPreview& process : report.processes) {
-    text += "  " + process.imageName + ": " + std::to_string(process.running) + " running" +
-            (process.refused ? " (a process of Windows itself: never ended)" : "") + "\n";
-  }
-  text += "Run values:\n";
-  for (const RunValuePreview& value : report.runValues) {
-    std::string where = value.currentUser ? "HKEY_CURRENT_USER" : "";
-    if (value.localMachine) where += std::string(where.empty() ? "" : ", ") + "HKEY_LOCAL_MACHINE";
-    text += "  " + value.valueName + ": " + (where.empty() ? "absent" : where) + "\n";
-  }
-  text += "Uninstall entries:\n";
-  for (const KeyPreview& key : report.uninstallEntries) text += Describe(key);
-  text += "Registry keys:\n";
-  for (const KeyPreview& key : report.registryKeys) text += Describe(key);
-  text += "Files:\n";
-  for (const FilePreview& file : report.files) {
-    text += "  " + file.path + (file.readOnly ? " (read-only: stays)" : "") + "\n";
-  }
-  text += "Folders:\n";
-  for (const FolderPreview& folder : report.folders) {
-    text += "  " + folder.path + ": " +
-            (!folder.exists ? "absent" : folder.wouldBeEmpty ? "removed (empty by then)" : "stays (not empty)") + "\n";
-  }
-  for (const std::string& skipped : report.skipped) text += "Skipped: " + skipped + "\n";
-  return text;
 }
 
 }  // namespace tidemark

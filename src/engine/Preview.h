@@ -49,12 +49,11 @@ struct PreviewReport {
   std::vector<KeyPreview> registryKeys;
   std::vector<FilePreview> files;
   std::vector<FolderPreview> folders;
-  std::vector<std::string> skipped;  // values whose folder macros could not be resolved
+  std::vector<std::string> skipped;  // entries whose folder macros could not be resolved, sections not looked at
 };
 
+// Looks at this machine through the run's own walks, refusals and system
+// operations, with read rights only.
 PreviewReport BuildPreview(const ScriptIni& script, const FolderLookup& folders);
-
-// A readable report, one line a thing, in the run's slot order.
-std::string FormatPreview(const PreviewReport& report);
 
 }  // namespace tidemark

@@ -9,15 +9,15 @@ void RunRemoval(RunHost& host, const StepSwitches& switches) {
   host.AddStatus(status::kRunStarted);
   bool everyStepEnded = false;
   try {
-    for (int slot = 1; slot <= 8; ++slot) {
-      if (switches[slot - 1]) host.RunStep(slot);
+    for (const StepSlot& slot : kStepSlots) {
+      if (switches[slot.number - 1]) host.RunStep(slot.number);
+      if (slot.number == kStepSlotCount) break;
       // The pause handles the application's messages, so the user can close
       // the window in it; the reader is released then, and nothing of the
       // run may touch it or the window any more.
       host.Delay(kPauseAfterSlotMs);
       if (host.WindowClosed()) return;
     }
-    if (switches[8]) host.RunStep(9);
     everyStepEnded = true;
   } catch (...) {
     // Whatever a step raised ends the sequence without a message box; the

@@ -1,28 +1,21 @@
-// The removal run: the fixed sequence of nine step slots, the pauses between
-// them, and the lines that frame the run in the status list.
+// The removal run: the fixed sequence of step slots (StepSlotTable.h), the
+// pauses between them, and the lines that frame the run in the status list.
 #pragma once
 
-#include <array>
-
 #include "engine/StepContext.h"
+#include "engine/StepSlotTable.h"
 
 namespace tidemark {
 
-// One switch per slot, in slot order: 1 KillProcesses, 2 RemoveServices,
-// 3 RemoveBHOs, 4 RemoveStartupEntries, 5 RemoveUninstallEntries,
-// 6 RemoveRegistryKeys, 7 RemoveFilesAndFolders, 8 RestoreRegistry,
-// 9 RestoreFolders.
-using StepSwitches = std::array<bool, 9>;
-
-inline constexpr StepSwitches kStartButtonSwitches = {true, false, false, true, true,
-                                                      true, true,  false, false};
+// What btnStartClick runs: the slots that the table marks for the Start button.
+inline constexpr StepSwitches kStartButtonSwitches = StartButtonSwitches();
 
 inline constexpr int kPauseAfterSlotMs = 200;
 
 class RunHost : public StepContext {
  public:
   virtual void ClearStatus() = 0;
-  // Calls the step routine of the slot (1 to 9).
+  // Calls the step routine of the slot (1 to kStepSlotCount).
   virtual void RunStep(int slot) = 0;
   // True once the main window has closed: its reader is gone, and a run
   // interrupted in a pause must not go on with its steps.
@@ -30,7 +23,7 @@ class RunHost : public StepContext {
 };
 
 // Clears the status list, posts the start line, runs the switched-on slots in
-// order with a pause after each of slots 1 to 8, and posts the completion
+// order with a pause after each slot but the last, and posts the completion
 // line. An exception from a step ends the sequence, and the line that the
 // removal did not complete takes the completion line's place. When the
 // window closes during a pause, the run ends there.

@@ -3,21 +3,26 @@
 #include "engine/FileSteps.h"
 #include "engine/ProcessSteps.h"
 #include "engine/RegistrySteps.h"
+#include "engine/StepSlotTable.h"
 
 namespace tidemark {
 
+namespace {
+
+using StepRoutine = void (*)(StepContext&);
+
+#define TIDEMARK_ROUTINE_OF_SLOT(number, routine, ...) routine,
+constexpr StepRoutine kRoutineOfSlot[] = {TIDEMARK_STEP_SLOTS(TIDEMARK_ROUTINE_OF_SLOT)};
+#undef TIDEMARK_ROUTINE_OF_SLOT
+
+static_assert(std::size(kRoutineOfSlot) == std::size(kStepSlots));
+
+}  // namespace
+
+void RestoreFolders(StepContext&) {}
+
 void RunStepOfSlot(StepContext& context, int slot) {
-  switch (slot) {
-    case 1: return KillProcesses(context);
-    case 2: return RemoveServices(context);
-    case 3: return RemoveBHOs(context);
-    case 4: return RemoveStartupEntries(context);
-    case 5: return RemoveUninstallEntries(context);
-    case 6: return RemoveRegistryKeys(context);
-    case 7: return RemoveFilesAndFolders(context);
-    case 8: return RestoreRegistry(context);
-    default: return;
-  }
+  if (slot >= 1 && slot <= kStepSlotCount) kRoutineOfSlot[slot - 1](context);
 }
 
 }  // namespace tidemark

@@ -1,5 +1,6 @@
 #include "system/Registry.h"
 
+#include <functional>
 #include <vector>
 
 namespace tidemark {
@@ -48,6 +49,35 @@ bool DeleteOpenKey(HKEY key) {
                  : nullptr;
   }();
   return ntDeleteKey && ntDeleteKey(key) >= 0;  // an NTSTATUS: success and information codes are not negative
+}
+
+struct KeyCounts {
+  DWORD subkeys = 0;
+  DWORD values = 0;
+};
+
+// Reads the key's own subkey and value counts, then calls `each` with the
+// name of every subkey, from the highest index down: deleting the subkey
+// just named moves only later ones down by one index, so each index still to
+// be visited keeps naming the same key. Nothing when the counts cannot be
+// read. A subkey name never holds a backslash: it resolves inside the key.
+std::optional<KeyCounts> WalkSubkeys(HKEY key, bool doubleByteNames,
+                                     const std::function<void(const std::string&)>& each) {
+  KeyCounts counts;
+  DWORD longest = 0;
+  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &counts.subkeys, &longest, nullptr, &counts.values, nullptr,
+                       nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  if (doubleByteNames) longest *= 2;
+  std::vector<char> name(longest + 1);
+  for (DWORD index = counts.subkeys; index-- > 0;) {
+    DWORD size = longest + 1;
+    if (RegEnumKeyExA(key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+      each(std::string(name.data(), size));
+    }
+  }
+  return counts;
 }
 
 }  // namespace
@@ -119,14 +149,19 @@ bool TRegistry::PathExists(const std::string& path) const {
   return opened;
 }
 
+bool TRegistry::NamesItsBase(const std::string& path) {
+  // Windows and Wine skip backslashes as separators, so a path made only of
+  // them names the key it is resolved from, as the empty path does.
+  return Resolve(path).text.find_first_not_of('\\') == std::string::npos;
+}
+
 bool TRegistry::DeletePath(const std::string& path) {
+  // Deleting "the subtree" of the key a path is resolved from (the root, or
+  // the key the caller opened as the parent) would wipe every key below it,
+  // for example all of HKEY_CURRENT_USER for a script value "\", so such a
+  // path deletes nothing.
+  if (NamesItsBase(path)) return false;
   const KeyPath target = Resolve(path);
-  // A path that is empty, or made only of backslashes (which Windows and Wine
-  // skip as separators), names the key it is resolved from: the root, or the
-  // key the caller opened as the parent. Deleting "its subtree" would wipe every
-  // key below it, for example all of HKEY_CURRENT_USER for a script value "\",
-  // so such a path deletes nothing.
-  if (target.text.find_first_not_of('\\') == std::string::npos) return false;
   return DeleteTree(BaseKey(target), target.text, AnsiCodePageIsDoubleByte());
 }
 
@@ -144,27 +179,37 @@ bool TRegistry::DeleteTree(HKEY base, const std::string& path, bool doubleByteNa
     UniqueHKey opened;
     if (RegOpenKeyExA(base, path.c_str(), REG_OPTION_OPEN_LINK, m_access, opened.put()) == ERROR_SUCCESS) {
       const UniqueHKey key = Owned(std::move(opened));
-      DWORD subkeys = 0;
-      DWORD longest = 0;
-      if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr,
-                           nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-        if (doubleByteNames) longest *= 2;
-        std::vector<char> name(longest + 1);
-        // Deleting a subkey moves every later one down by one index, so the
-        // walk goes from the highest index down: each index still to be
-        // visited is below the deleted one and keeps naming the same key.
-        for (DWORD index = subkeys; index-- > 0;) {
-          DWORD size = longest + 1;
-          if (RegEnumKeyExA(key.get(), index, name.data(), &size, nullptr, nullptr, nullptr, nullptr) ==
-              ERROR_SUCCESS) {
-            // A subkey name never holds a backslash: it resolves inside this key.
-            DeleteTree(key.get(), std::string(name.data(), size), doubleByteNames);
-          }
-        }
-      }
+      WalkSubkeys(key.get(), doubleByteNames,
+                  [&](const std::string& name) { DeleteTree(key.get(), name, doubleByteNames); });
     }
   }
   return DeleteKeyItself(base, path);
+}
+
+// Opened as DeleteTree opens the keys it deletes, so a link is counted as
+// itself, never as its target.
+bool TRegistry::MeasureTree(HKEY base, const std::string& path, bool doubleByteNames, KeyTreeSize& size) const {
+  UniqueHKey opened;
+  if (RegOpenKeyExA(base, path.c_str(), REG_OPTION_OPEN_LINK, m_access, opened.put()) != ERROR_SUCCESS) {
+    return false;
+  }
+  const UniqueHKey key = Owned(std::move(opened));
+  const std::optional<KeyCounts> counts = WalkSubkeys(key.get(), doubleByteNames, [&](const std::string& name) {
+    MeasureTree(key.get(), name, doubleByteNames, size);
+  });
+  if (counts) {
+    size.subkeys += static_cast<int>(counts->subkeys);
+    size.values += static_cast<int>(counts->values);
+  }
+  return true;
+}
+
+std::optional<KeyTreeSize> TRegistry::MeasurePath(const std::string& path) const {
+  if (NamesItsBase(path)) return std::nullopt;
+  const KeyPath target = Resolve(path);
+  KeyTreeSize size;
+  if (!MeasureTree(BaseKey(target), target.text, AnsiCodePageIsDoubleByte(), size)) return std::nullopt;
+  return size;
 }
 
 // Attempted also when the walk could not open the key with the object's

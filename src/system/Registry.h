@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -17,6 +18,13 @@ namespace tidemark {
 class ERegistryException : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// The keys and values of a whole tree: every key below the top one, and the
+// values of the top key and of every key below it.
+struct KeyTreeSize {
+  int subkeys = 0;
+  int values = 0;
 };
 
 inline constexpr DWORD kRegistryAllAccess = 0xF003F;    // KEY_ALL_ACCESS
@@ -60,6 +68,16 @@ class TRegistry {
   // the way (or named by the path) is deleted itself; its target stays.
   bool DeletePath(const std::string& path);
 
+  // What DeletePath would delete for the path now: the path resolved and
+  // opened as DeletePath opens it (with the object's access mask, a link as
+  // itself), and the size of its tree. Nothing when the key does not open or
+  // the path names the key it is resolved from. Changes nothing.
+  std::optional<KeyTreeSize> MeasurePath(const std::string& path) const;
+
+  // True for a path that names the key it is resolved from (empty, or only
+  // backslashes after the leading one), which DeletePath refuses.
+  static bool NamesItsBase(const std::string& path);
+
   // Value operations on the current key; with no key open they fail.
   bool HasValue(const std::string& name) const;
   bool RemoveValue(const std::string& name);
@@ -86,6 +104,7 @@ class TRegistry {
   HKEY BaseKey(const KeyPath& path) const;
   bool DeleteTree(HKEY base, const std::string& path, bool doubleByteNames) const;
   bool DeleteKeyItself(HKEY base, const std::string& path) const;
+  bool MeasureTree(HKEY base, const std::string& path, bool doubleByteNames, KeyTreeSize& size) const;
 
   HKEY m_currentKey = nullptr;
   UniqueHKey m_ownedKey;     // m_currentKey, unless that is a predefined root

@@ -1,8 +1,5 @@
 #include "ui/RemoveApp.h"
 
-#include "engine/FileSteps.h"
-#include "engine/ProcessSteps.h"
-#include "engine/RegistrySteps.h"
 #include "engine/StepSlots.h"
 #include "script/ScriptLines.h"
 #include "system/ApplicationTitle.h"
@@ -82,17 +79,6 @@ void TfRemoveApp::btnStartClick() { RunRemoval(kStartButtonSwitches); }
 void TfRemoveApp::RunRemoval(const StepSwitches& switches) { tidemark::RunRemoval(*this, switches); }
 
 void TfRemoveApp::RunStep(int slot) { RunStepOfSlot(*this, slot); }
-
-void TfRemoveApp::KillProcesses() { tidemark::KillProcesses(*this); }
-void TfRemoveApp::RemoveServices() { tidemark::RemoveServices(*this); }
-void TfRemoveApp::RemoveBHOs() { tidemark::RemoveBHOs(*this); }
-void TfRemoveApp::RemoveStartupEntries() { tidemark::RemoveStartupEntries(*this); }
-void TfRemoveApp::RemoveUninstallEntries() { tidemark::RemoveUninstallEntries(*this); }
-void TfRemoveApp::RemoveRegistryKeys() { tidemark::RemoveRegistryKeys(*this); }
-void TfRemoveApp::RemoveFilesAndFolders() { tidemark::RemoveFilesAndFolders(*this); }
-void TfRemoveApp::RestoreRegistry() { tidemark::RestoreRegistry(*this); }
-// The ninth slot has nothing to restore.
-void TfRemoveApp::RestoreFolders() {}
 
 const ScriptIni& TfRemoveApp::Script() const {
   if (!m_scriptIni) throw NoScriptError();

@@ -1,7 +1,8 @@
 // The main window's form class. It carries the script's life cycle (the
 // folders recorded at creation, the temporary copy of the script, the reader
-// over it and the program information shown in the labels), the removal run
-// and its nine steps. The window itself is in RemoveAppWindow.cpp.
+// over it and the program information shown in the labels) and the removal
+// run, whose steps RunStep calls by slot. The window itself is in
+// RemoveAppWindow.cpp.
 #pragma once
 
 #include <windows.h>
@@ -56,7 +57,7 @@ class TfRemoveApp final : public RunHost, public BaseWindow<TfRemoveApp> {
   bool RouteDialogKey(MSG& message);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-  // Start button: the run with slots 1, 4, 5, 6 and 7 switched on.
+  // Start button: the run with the slots that the step table marks for it.
   void btnStartClick();
   // Shows the About window modally.
   void btnAboutClick();
@@ -65,17 +66,6 @@ class TfRemoveApp final : public RunHost, public BaseWindow<TfRemoveApp> {
   // Closes the window, which ends the program.
   void btnCloseClick();
   void RunRemoval(const StepSwitches& switches);
-
-  // The steps, in slot order.
-  void KillProcesses();
-  void RemoveServices();
-  void RemoveBHOs();
-  void RemoveStartupEntries();
-  void RemoveUninstallEntries();
-  void RemoveRegistryKeys();
-  void RemoveFilesAndFolders();
-  void RestoreRegistry();
-  void RestoreFolders();
 
   // The run's view of the window.
   const ScriptIni& Script() const override;

@@ -6,7 +6,7 @@
 #include "support/ExpectedTexts.h"
 #include "support/FakeFolders.h"
 #include "support/TestFiles.h"
-#include "system/FileRemoval.h"
+#include "engine/FileRemoval.h"
 #include "system/ShellFolders.h"
 #include "win/StepHarness.h"
 #include "win/TestFolders.h"
@@ -175,13 +175,8 @@ TEST(DeleteFilesByMask, MatchesLongNamesOnlyNeverShortNames) {
   ScratchFolder scratch;
   for (const char* name : {"x.html", "y.htm", "lumenseek-long-name.dat"}) WriteFileBytes(scratch / name, "x");
   // The platform's search does match the short names (X~....HTM, LUMENS~1.DAT).
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((scratch / "*.htm").c_str(), &found);
-  ASSERT_NE(search, INVALID_HANDLE_VALUE);
   std::vector<std::string> names;
-  do names.push_back(found.cFileName);
-  while (FindNextFileA(search, &found));
-  FindClose(search);
+  ForEachFolderEntry(scratch.Path(), "*.htm", [&names](const FolderEntry& entry) { names.push_back(entry.name); });
   ASSERT_EQ(names.size(), 2u);
   DeleteFilesByMask(scratch / "*.htm", {});
   EXPECT_FALSE(FileExists(scratch / "y.htm"));

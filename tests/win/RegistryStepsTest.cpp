@@ -1,5 +1,5 @@
 // The registry steps against the real registry of the test prefix. Every key
-// a test makes carries a name of its own and is removed afterwards. The
+// a test makes carries its case's name and is removed before and after. The
 // win64 test build sees the 64-bit view; the shipped 32-bit program sees the
 // 32-bit view, where the same paths lie elsewhere on 64-bit Windows.
 #include <gtest/gtest.h>
@@ -9,8 +9,9 @@
 #include "support/ExpectedTexts.h"
 #include "support/FakeFolders.h"
 #include "support/TestFiles.h"
-#include "system/RegistryEntries.h"
+#include "engine/RegistryEntries.h"
 #include "win/RegistryLinks.h"
+#include "win/ScratchKey.h"
 #include "win/StepHarness.h"
 
 namespace tidemark {
@@ -50,24 +51,17 @@ std::optional<std::string> GetString(HKEY root, const std::string& path, const s
   return std::string(data);
 }
 
-// Removes the key with its tree from the 64-bit view, where recovery writes.
-void DeleteTreeIn64BitView(HKEY root, const std::string& parent, const std::string& name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, parent.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return;
-  RegDeleteTreeA(key, name.c_str());
-  RegCloseKey(key);
-}
-
 class RegistrySteps : public ::testing::Test {
  protected:
-  void TearDown() override {
+  // What a case makes outside its scratch keys carries its name too; an
+  // earlier run that crashed may have left it, so it goes before and after.
+  void SetUp() override { RemoveNamedAfterTheCase(); }
+  void TearDown() override { RemoveNamedAfterTheCase(); }
+  void RemoveNamedAfterTheCase() const {
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-      testing::DeleteRegistryLink(root, scratch + "\\Vendor\\Link");
-      for (const std::string& runOnce : {kRunOnce, kRunOnce32}) RegDeleteTreeA(root, (runOnce + "\\" + tag).c_str());
-      RegDeleteTreeA(root, scratch.c_str());
-      DeleteTreeIn64BitView(root, "Software\\TidemarkTests", tag);
-      RegDeleteTreeA(root, (std::string(kUninstallKeyPath) + tag).c_str());
-      RegDeleteTreeA(root, (std::string(kUninstallKeyPath) + tag + "-sibling").c_str());
+      for (const std::string& runOnce : {kRunOnce, kRunOnce32}) testing::DeleteKeyTree(root, runOnce + "\\" + tag);
+      testing::DeleteKeyTree(root, std::string(kUninstallKeyPath) + tag);
+      testing::DeleteKeyTree(root, std::string(kUninstallKeyPath) + tag + "-sibling");
       RegDeleteKeyValueA(root, kRunKeyPath, tag.c_str());
       RegDeleteKeyValueA(root, kRunKeyPath, (tag + "-sibling").c_str());
     }
@@ -79,9 +73,15 @@ class RegistrySteps : public ::testing::Test {
     return harness.lines;
   }
 
-  const std::string tag = "Tidemark" + std::to_string(GetCurrentProcessId()) + "-" +
-                          ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  const std::string scratch = "Software\\TidemarkTests\\" + tag;
+  // The same path under both roots; recovery writes into the 64-bit view,
+  // which for a 32-bit process under Wine is another key even below
+  // HKEY_CURRENT_USER\Software.
+  const testing::ScratchKey userKey{HKEY_CURRENT_USER};
+  const testing::ScratchKey userKey64{HKEY_CURRENT_USER, KEY_WOW64_64KEY};
+  const testing::ScratchKey machineKey{HKEY_LOCAL_MACHINE};
+  const testing::ScratchKey machineKey64{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY};
+  const std::string tag = userKey.Name();
+  const std::string scratch = userKey.Path();
   const std::string kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
   const std::string kRunOnce32 = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 };
@@ -300,7 +300,7 @@ TEST_F(RegistrySteps, ThePreviewCountsWhatTheStepsDelete) {
   EXPECT_TRUE(report.registryKeys[1].exists);
   EXPECT_EQ(report.registryKeys[1].subkeys, 2) << "Plain and Link; the link's target is not counted";
   EXPECT_TRUE(report.registryKeys[2].refused);
-  EXPECT_NE(FormatPreview(report).find("deletes nothing"), std::string::npos);
+  EXPECT_FALSE(report.registryKeys[2].exists);
 
   RemoveUninstallEntries(harness);
   RemoveRegistryKeys(harness);

@@ -14,10 +14,11 @@
 #include <string>
 
 #include "engine/Preview.h"
+#include "preview/PreviewReport.h"
 #include "script/ScriptFile.h"
 #include "script/ScriptLines.h"
 #include "system/ApplicationTitle.h"
-#include "system/ShellFolders.h"
+#include "engine/ShellFolderLookup.h"
 #include "system/UniqueHandle.h"
 
 namespace {
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
     }
     const tidemark::ScriptIni script(text);
     const tidemark::ShellFolderLookup folders;
-    std::fputs(tidemark::FormatPreview(tidemark::BuildPreview(script, folders)).c_str(), stdout);
+    std::fputs(tidemark::preview::FormatPreview(tidemark::BuildPreview(script, folders)).c_str(), stdout);
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "tidemark-preview: %s\n", error.what());

@@ -1,0 +1,26 @@
+#include "engine/StepSlotTable.h"
+
+namespace tidemark {
+
+std::vector<std::string_view> SectionsOfTheStartButtonRun() {
+  std::vector<std::string_view> read;
+  for (const StepSlot& slot : kStepSlots) {
+    if (!slot.startButton) continue;
+    for (std::string_view section : slot.sections) {
+      if (!section.empty()) read.push_back(section);
+    }
+  }
+  return read;
+}
+
+bool IsReadOnlyByStepsTheStartButtonLeavesOff(std::string_view section) {
+  bool readByAnOffStep = false;
+  for (const StepSlot& slot : kStepSlots) {
+    if (!slot.Reads(section)) continue;
+    if (slot.startButton) return false;
+    readByAnOffStep = true;
+  }
+  return readByAnOffStep;
+}
+
+}  // namespace tidemark
