@@ -1,14 +1,19 @@
 // DeleteFilesInDir on a folder of 10,000 files against the shell's own
-// "del /q /a" on an identical folder, same machine, one run each.
+// "del /q /a" on an identical folder, the two in turn round by round, with
+// the bare start of cmd.exe ("cmd /c exit") measured in the same rounds, so
+// that del's figure can be read without the start of its program.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "BenchClock.h"
-#include "system/FileRemoval.h"
+#include "BenchStats.h"
+#include "engine/FileRemoval.h"
 
 namespace {
 
 constexpr int kFiles = 10000;
+constexpr int kRounds = 5;
 
 std::string MakeFolder(const std::string& path) {
   CreateDirectoryA(path.c_str(), nullptr);
@@ -33,40 +38,42 @@ int CountFiles(const std::string& path) {
   return count;
 }
 
-double RunCommand(std::string commandLine) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  const double start = tidemark::bench::WallMs();
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &startup, &process)) {
-    return -1;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  const double elapsed = tidemark::bench::WallMs() - start;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return elapsed;
-}
-
 }  // namespace
 
 int main() {
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
-  const std::string ours = MakeFolder(std::string(temp) + "tidemark-bench-ours");
-  const std::string theirs = MakeFolder(std::string(temp) + "tidemark-bench-del");
+  const std::string ours = std::string(temp) + "tidemark-bench-ours";
+  const std::string theirs = std::string(temp) + "tidemark-bench-del";
+  int oursLeft = 0;
+  int theirsLeft = 0;
 
-  const double start = tidemark::bench::WallMs();
-  tidemark::DeleteFilesInDir(ours, "*.*");
-  const double oursMs = tidemark::bench::WallMs() - start;
-  const double delMs = RunCommand("cmd.exe /c del /q /a \"" + theirs + "\\*.*\"");
-
-  std::printf("%d files (a tenth hidden), one run each\n", kFiles);
-  std::printf("  DeleteFilesInDir:  %9.1f ms, %d files left\n", oursMs, CountFiles(ours));
-  std::printf("  cmd /c del /q /a:  %9.1f ms, %d files left\n", delMs, CountFiles(theirs));
-  std::printf("  ratio (del / ours): %8.2f x\n", delMs / oursMs);
+  using tidemark::bench::Side;
+  const std::vector<Side> sides = {
+      {"DeleteFilesInDir", [&] {
+         MakeFolder(ours);
+         const double ms = tidemark::bench::TimeMs([&] { tidemark::DeleteFilesInDir(ours, "*.*"); });
+         oursLeft += CountFiles(ours);
+         return ms;
+       }},
+      {"cmd /c del /q /a", [&] {
+         MakeFolder(theirs);
+         const double ms = tidemark::bench::TimeProgram("cmd.exe /c del /q /a \"" + theirs + "\\*.*\"");
+         theirsLeft += CountFiles(theirs);
+         return ms;
+       }},
+      {"cmd /c exit (cmd.exe's bare start)", [] { return tidemark::bench::TimeProgram("cmd.exe /c exit"); }},
+  };
+  const auto samples = tidemark::bench::Alternate(sides, kRounds);
   RemoveDirectoryA(ours.c_str());
   RemoveDirectoryA(theirs.c_str());
+
+  std::printf("%d files (a tenth hidden), the three in turn, %d rounds\n", kFiles, kRounds);
+  for (std::size_t side = 0; side < sides.size(); ++side) tidemark::bench::PrintSummary(sides[side].name, samples[side]);
+  const std::vector<double> delAlone = tidemark::bench::Minus(samples[1], samples[2]);
+  tidemark::bench::PrintSummary("del less cmd.exe's start", delAlone);
+  tidemark::bench::PrintRatio("ratio of medians (del / ours)", samples[1], samples[0]);
+  tidemark::bench::PrintRatio("the same, del less its start", delAlone, samples[0]);
+  std::printf("  files left: %d by DeleteFilesInDir, %d by del (all rounds)\n", oursLeft, theirsLeft);
   return 0;
 }

@@ -1,26 +1,25 @@
 // Measures deleting a tree of 10,000 keys (four levels below the deleted key,
 // a string value in every key) with TRegistry::DeletePath, and deleting an
 // identical tree with "reg delete <key> /f" started as a separate process.
-// One run of each on the same machine; prints both times and the ratio.
+// The two take turns round by round, with the bare start of reg.exe
+// ("reg /?") measured in the same rounds, so that reg's figure can be read
+// without the start of its program. Each round builds its trees anew,
+// outside the figures.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "BenchClock.h"
+#include "BenchStats.h"
 #include "system/Registry.h"
 #include "system/UniqueHandle.h"
 
 namespace {
 
 constexpr int kFanOut[] = {10, 9, 10, 10};  // 10 + 90 + 900 + 9,000 = 10,000 keys
-
-double NowMs() {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER now;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+constexpr int kRounds = 5;
 
 // Creates the subkeys of one level below the key and recurses; returns how many keys it made.
 int BuildLevel(HKEY parent, int depth) {
@@ -50,30 +49,6 @@ int BuildTree(const std::string& path) {
   return BuildLevel(top.get(), 0);
 }
 
-// Runs the command line, its output sent to NUL; the exit code, or -1.
-long RunAndWait(std::string commandLine) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  tidemark::UniqueFile nul(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                       OPEN_EXISTING, 0, nullptr));
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = nullptr;
-  startup.hStdOutput = nul.get();
-  startup.hStdError = nul.get();
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return -1;
-  }
-  tidemark::UniqueHandle processHandle(process.hProcess);
-  tidemark::UniqueHandle threadHandle(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exitCode = 0;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  return static_cast<long>(exitCode);
-}
-
 bool Exists(const std::string& path) {
   tidemark::UniqueHKey key;
   return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
@@ -85,38 +60,41 @@ int main() {
   const std::string base = "Software\\TidemarkBench\\" + std::to_string(GetCurrentProcessId());
   const std::string ours = base + "\\ours";
   const std::string theirs = base + "\\theirs";
+  int keys = 0;
+  int failures = 0;
 
-  const int oursKeys = BuildTree(ours);
-  double start = NowMs();
-  bool deleted = false;
-  {
-    tidemark::TRegistry registry;
-    deleted = registry.DeletePath("\\" + ours);
-  }
-  const double oursMs = NowMs() - start;
-
-  const int theirsKeys = BuildTree(theirs);
-  start = NowMs();
-  const long regExit = RunAndWait("reg.exe delete \"HKCU\\" + theirs + "\" /f");
-  const double theirsMs = NowMs() - start;
-
-  // The start-up of a reg.exe process alone, for reading the second time.
-  start = NowMs();
-  RunAndWait("reg.exe delete \"HKCU\\" + base + "\\missing\" /f");
-  const double startupMs = NowMs() - start;
-
-  const bool oursGone = !Exists(ours);
-  const bool theirsGone = !Exists(theirs);
+  using tidemark::bench::Side;
+  const std::vector<Side> sides = {
+      {"TRegistry::DeletePath", [&] {
+         keys = BuildTree(ours);
+         bool deleted = false;
+         const double ms = tidemark::bench::TimeMs([&] {
+           tidemark::TRegistry registry;
+           deleted = registry.DeletePath("\\" + ours);
+         });
+         if (!deleted || Exists(ours)) ++failures;
+         return ms;
+       }},
+      {"reg delete /f", [&] {
+         BuildTree(theirs);
+         long exitCode = -1;
+         const double ms = tidemark::bench::TimeProgram("reg.exe delete \"HKCU\\" + theirs + "\" /f", &exitCode);
+         if (exitCode != 0 || Exists(theirs)) ++failures;
+         return ms;
+       }},
+      {"reg /? (reg.exe's bare start)", [] { return tidemark::bench::TimeProgram("reg.exe /?"); }},
+  };
+  const auto samples = tidemark::bench::Alternate(sides, kRounds);
   RegDeleteTreeA(HKEY_CURRENT_USER, base.c_str());
   RegDeleteKeyA(HKEY_CURRENT_USER, base.c_str());
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TidemarkBench");
 
-  std::printf("Deleting a tree of keys with a value in each (one run each)\n");
-  std::printf("  TRegistry::DeletePath:  %6d keys %10.1f ms  result %s, tree %s\n", oursKeys, oursMs,
-              deleted ? "true" : "false", oursGone ? "gone" : "STILL THERE");
-  std::printf("  reg delete /f:          %6d keys %10.1f ms  exit code %ld, tree %s\n", theirsKeys, theirsMs,
-              regExit, theirsGone ? "gone" : "STILL THERE");
-  std::printf("  (reg.exe start-up on a missing key alone: %.1f ms)\n", startupMs);
-  std::printf("  ratio (reg delete / DeletePath): %.2f x\n", theirsMs / oursMs);
-  return deleted && oursGone && theirsGone && regExit == 0 ? 0 : 1;
+  std::printf("Deleting a tree of %d keys with a value in each, the three in turn, %d rounds\n", keys, kRounds);
+  for (std::size_t side = 0; side < sides.size(); ++side) tidemark::bench::PrintSummary(sides[side].name, samples[side]);
+  const std::vector<double> regAlone = tidemark::bench::Minus(samples[1], samples[2]);
+  tidemark::bench::PrintSummary("reg delete less reg.exe's start", regAlone);
+  tidemark::bench::PrintRatio("ratio of medians (reg / DeletePath)", samples[1], samples[0]);
+  tidemark::bench::PrintRatio("the same, reg less its start", regAlone, samples[0]);
+  std::printf("  rounds where a tree was left or a side reported failure: %d\n", failures);
+  return 0;
 }

@@ -5,15 +5,19 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "BenchClock.h"
+#include "BenchStats.h"
 #include "engine/RemovalRun.h"
 #include "engine/StepSlots.h"
 #include "script/ScriptFile.h"
-#include "system/ShellFolders.h"
+#include "engine/ShellFolderLookup.h"
 #include "system/Waits.h"
 
 namespace {
+
+constexpr int kRounds = 5;
 
 class BenchHost : public tidemark::RunHost {
  public:
@@ -36,14 +40,20 @@ class BenchHost : public tidemark::RunHost {
 
 int main() {
   BenchHost host(tidemark::LoadScriptResource(GetModuleHandleA(nullptr), tidemark::kScriptResourceName));
-  for (int round = 1; round <= 3; ++round) {
+  std::vector<double> walls;
+  std::vector<double> cpus;
+  for (int round = 1; round <= kRounds; ++round) {
     const double wallStart = tidemark::bench::WallMs();
     const double cpuStart = tidemark::bench::CpuMs();
     tidemark::RunRemoval(host, tidemark::kStartButtonSwitches);
     const double wall = tidemark::bench::WallMs() - wallStart;
     const double cpu = tidemark::bench::CpuMs() - cpuStart;
+    walls.push_back(wall);
+    cpus.push_back(cpu);
     std::printf("run %d: wall %8.1f ms, CPU %7.1f ms (%.1f%% of wall), %d status lines\n", round, wall, cpu,
                 100.0 * cpu / wall, host.lines);
   }
+  tidemark::bench::PrintSummary("wall", walls);
+  tidemark::bench::PrintSummary("CPU", cpus);
   return 0;
 }

@@ -2,8 +2,10 @@
 // whole Start run seen from outside (click to completion line), under Wine.
 // The window is polled every 20 ms, which bounds the resolution.
 #include <cstdio>
+#include <vector>
 
 #include "BenchClock.h"
+#include "BenchStats.h"
 #include "support/ExpectedTexts.h"
 #include "ui/ControlIds.h"
 #include "ui/DesignTexts.h"
@@ -13,7 +15,10 @@
 using namespace tidemark::testing;
 
 int main() {
-  for (int round = 1; round <= 3; ++round) {
+  constexpr int kRounds = 3;
+  std::vector<double> starts;
+  std::vector<double> runs;
+  for (int round = 1; round <= kRounds; ++round) {
     const double start = tidemark::bench::WallMs();
     TidemarkProcess program;
     const HWND window = program.WaitForWindow(tidemark::design::kMainWindowClass);
@@ -32,7 +37,11 @@ int main() {
     const double run = tidemark::bench::WallMs() - runStart;
     Click(window, tidemark::ids::kBtnClose);
     program.WaitForExit();
+    starts.push_back(visible);
+    runs.push_back(run);
     std::printf("round %d: start to main window visible %7.1f ms, one Start run %7.1f ms\n", round, visible, run);
   }
+  tidemark::bench::PrintSummary("start to main window visible", starts);
+  tidemark::bench::PrintSummary("one Start run", runs);
   return 0;
 }

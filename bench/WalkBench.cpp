@@ -2,12 +2,12 @@
 // parsing a script with one large [FILE] section, then listing it and
 // looking up every value by its name, as WalkSection does. Prints the median
 // and range of several rounds for sections of 1,000 and 4,000 entries.
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "BenchStats.h"
 #include "engine/SectionWalk.h"
 #include "script/ScriptIni.h"
 
@@ -52,9 +52,9 @@ void Measure(int entries) {
   std::vector<double> times;
   int handled = 0;
   for (int round = 0; round < 15; ++round) times.push_back(WalkMs(script, handled));
-  std::sort(times.begin(), times.end());
-  std::printf("walk of %d entries (%d handled): median %.3f ms, range %.3f-%.3f ms over %zu rounds\n", entries,
-              handled, times[times.size() / 2], times.front(), times.back(), times.size());
+  tidemark::bench::PrintSummary("walk of " + std::to_string(entries) + " entries (" + std::to_string(handled) +
+                                     " handled)",
+                                 times);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "system/UniqueHandle.h"
+#include "win/TestProcess.h"
 
 namespace tidemark::testing {
 
@@ -39,42 +40,19 @@ class TidemarkProcess {
  public:
   // Starts the program with the given parameters; it inherits this
   // process's environment, so TMP and TEMP choose its temporary folder.
-  explicit TidemarkProcess(const std::string& parameters = "") {
-    const std::string program = TidemarkProgram();
-    std::string commandLine = "\"" + program + "\"" + (parameters.empty() ? "" : " " + parameters);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &started)) {
-      CloseHandle(started.hThread);
-      m_process.reset(started.hProcess);
-      m_id = started.dwProcessId;
-    }
-  }
-  ~TidemarkProcess() {
-    if (m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT) {
-      TerminateProcess(m_process.get(), 99);
-      WaitForSingleObject(m_process.get(), 10000);
-    }
-  }
-  TidemarkProcess(const TidemarkProcess&) = delete;
-  TidemarkProcess& operator=(const TidemarkProcess&) = delete;
+  explicit TidemarkProcess(const std::string& parameters = "")
+      : m_process(TidemarkProgram(),
+                  "\"" + TidemarkProgram() + "\"" + (parameters.empty() ? "" : " " + parameters)) {}
 
-  bool Started() const { return static_cast<bool>(m_process); }
-  DWORD Id() const { return m_id; }
+  bool Started() const { return m_process.Started(); }
+  DWORD Id() const { return m_process.Id(); }
 
   // The exit code once the process has ended within the bound, else -1.
-  long WaitForExit(DWORD boundMs = 60000) const {
-    if (!m_process || WaitForSingleObject(m_process.get(), boundMs) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(m_process.get(), &code);
-    return static_cast<long>(code);
-  }
+  long WaitForExit(DWORD boundMs = 60000) const { return m_process.WaitForExit(boundMs); }
 
   // The process's top-level windows of the class (visible ones only, if asked).
   std::vector<HWND> Windows(const char* className, bool visibleOnly) const {
-    Search search{m_id, className, visibleOnly, {}};
+    Search search{m_process.Id(), className, visibleOnly, {}};
     EnumWindows(&TidemarkProcess::Collect, reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
@@ -110,8 +88,7 @@ class TidemarkProcess {
     return TRUE;
   }
 
-  UniqueHandle m_process;
-  DWORD m_id = 0;
+  TestProcess m_process;
 };
 
 // A window's text, read across processes (WM_GETTEXT is marshalled).

@@ -14,6 +14,7 @@
 
 #include "system/UniqueHandle.h"
 #include "win/TestFolders.h"
+#include "win/TestProcess.h"
 
 namespace tidemark::testing {
 
@@ -102,33 +103,19 @@ inline void WriteFileWithAttributes(const std::string& path, DWORD attributes) {
 // A running copy of the sleeper fixture under another image name.
 class RunningProgram {
  public:
-  explicit RunningProgram(const std::string& path) {
-    CopyFileA((testing::TestProgramFolder() + "\\tidemark_test_sleeper.exe").c_str(), path.c_str(), FALSE);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    std::string commandLine = "\"" + path + "\"";
-    if (CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &started)) {
-      CloseHandle(started.hThread);
-      m_process.reset(started.hProcess);
-      m_id = started.dwProcessId;
-    }
-  }
-  ~RunningProgram() {
-    if (Running()) TerminateProcess(m_process.get(), 1);
-    if (m_process) WaitForSingleObject(m_process.get(), 10000);
-  }
-  RunningProgram(const RunningProgram&) = delete;
-  RunningProgram& operator=(const RunningProgram&) = delete;
-  bool Running() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
+  explicit RunningProgram(const std::string& path) : m_process(CopiedSleeper(path), "\"" + path + "\"") {}
+  bool Running() const { return m_process.Running(); }
   // True once the process has ended, waiting for it a bounded while.
-  bool WaitEnded() const { return m_process && WaitForSingleObject(m_process.get(), 5000) == WAIT_OBJECT_0; }
-  DWORD Id() const { return m_id; }
+  bool WaitEnded() const { return m_process.WaitEnded(5000); }
+  DWORD Id() const { return m_process.Id(); }
 
  private:
-  UniqueHandle m_process;
-  DWORD m_id = 0;
+  static std::string CopiedSleeper(const std::string& path) {
+    CopyFileA((testing::TestProgramFolder() + "\\tidemark_test_sleeper.exe").c_str(), path.c_str(), FALSE);
+    return path;
+  }
+
+  TestProcess m_process;
 };
 
 // What the embedded script names, seeded under both roots, with a decoy

@@ -31,19 +31,10 @@ std::string RunPreview(const ScratchFolder& scratch) {
   const std::string output = scratch / "preview.txt";
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   UniqueFile file(CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = file.get();
-  startup.hStdError = file.get();
-  PROCESS_INFORMATION started = {};
-  std::string commandLine = "\"" + WindowsPath(TIDEMARK_PREVIEW) + "\" --exe \"" + TidemarkProgram() + "\"";
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
-    return "cannot start the preview";
-  }
-  UniqueHandle process(started.hProcess);
-  CloseHandle(started.hThread);
-  WaitForSingleObject(process.get(), 60000);
+  TestProcess preview("", "\"" + WindowsPath(TIDEMARK_PREVIEW) + "\" --exe \"" + TidemarkProgram() + "\"",
+                      TestProcess::Options{file.get(), 0});
+  if (!preview.Started()) return "cannot start the preview";
+  if (!preview.WaitEnded()) return "the preview did not end";
   file.reset();
   return ReadFileBytes(output);
 }

@@ -53,14 +53,21 @@ inline bool RegistryLinkExists(HKEY root, const std::string& path) {
   return RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
 }
 
-// Removes a link left behind by a failed test; RegDeleteTreeA would follow it.
-inline void DeleteRegistryLink(HKEY root, const std::string& path) {
+// Deletes exactly the key behind the handle (opened with DELETE access): for
+// a handle opened with REG_OPTION_OPEN_LINK, the link itself. Fails while the
+// key has subkeys.
+inline bool DeleteOpenKey(HKEY key) {
   using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
   const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFunction>(
       reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+  return ntDeleteKey && ntDeleteKey(key) >= 0;
+}
+
+// Removes a link left behind by a failed test; RegDeleteTreeA would follow it.
+inline void DeleteRegistryLink(HKEY root, const std::string& path) {
   UniqueHKey key;
-  if (ntDeleteKey && RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, DELETE, key.put()) == ERROR_SUCCESS) {
-    ntDeleteKey(key.get());
+  if (RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, DELETE, key.put()) == ERROR_SUCCESS) {
+    DeleteOpenKey(key.get());
   }
 }
 

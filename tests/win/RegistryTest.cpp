@@ -1,10 +1,11 @@
 // The registry object against the real registry of the test prefix. Every
-// test works below its own scratch key, removed afterwards:
-// HKEY_CURRENT_USER\Software\TidemarkTests\<unique>.
+// test works below its own scratch key, wiped before and after the case:
+// HKEY_CURRENT_USER\Software\TidemarkTests\<case>.
 //
-// Registry views: this win64 build sees the 64-bit view, while the shipped
-// 32-bit program sees the 32-bit view on 64-bit Windows. HKCU\Software is
-// shared by both views, so the scratch-key tests hold for both; the one test
+// Registry views: the win64 build sees the 64-bit view, the shipped 32-bit
+// build the 32-bit view. Windows shares HKCU\Software between the views, while
+// this Wine keeps them apart for a 32-bit program; the scratch-key tests work
+// in the view of the program that runs them and hold either way. The one test
 // under HKLM\Software names the view it works in.
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 
 #include "system/Registry.h"
 #include "win/RegistryLinks.h"
+#include "win/ScratchKey.h"
 
 namespace tidemark {
 namespace {
@@ -23,18 +25,7 @@ using Value = std::pair<DWORD, std::string>;  // type and raw bytes
 
 class Registry : public ::testing::Test {
  protected:
-  Registry() {
-    static unsigned counter = 0;
-    scratch = "Software\\TidemarkTests\\" + std::to_string(GetCurrentProcessId()) + "-" +
-              std::to_string(++counter) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    Create("");
-  }
-  ~Registry() override {
-    for (const std::string& link : links) testing::DeleteRegistryLink(HKEY_CURRENT_USER, Full(link));
-    RegDeleteTreeA(HKEY_CURRENT_USER, scratch.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, scratch.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TidemarkTests");  // fails while other tests' keys remain
-  }
+  Registry() { Create(""); }
 
   std::string Full(const std::string& sub) const { return sub.empty() ? scratch : scratch + "\\" + sub; }
   std::string Absolute(const std::string& sub) const { return "\\" + Full(sub); }
@@ -73,15 +64,15 @@ class Registry : public ::testing::Test {
   // Makes `sub` a link to the scratch key `target`, and checks that the link
   // leads there.
   void Link(const std::string& sub, const std::string& target) {
-    links.push_back(sub);
     ASSERT_TRUE(testing::CreateRegistryLink(HKEY_CURRENT_USER, Full(sub), Full(target))) << sub;
     ASSERT_EQ(Read(sub, "v"), Read(target, "v")) << sub << " does not lead to " << target;
     ASSERT_TRUE(Read(sub, "v").has_value());
   }
   bool LinkExists(const std::string& sub) const { return testing::RegistryLinkExists(HKEY_CURRENT_USER, Full(sub)); }
 
-  std::string scratch;  // below HKEY_CURRENT_USER, no leading backslash
-  std::vector<std::string> links;
+  // Links in it go as links when it is wiped, their targets untouched.
+  const testing::ScratchKey scratchKey;
+  const std::string scratch = scratchKey.Path();  // below HKEY_CURRENT_USER, no leading backslash
 };
 
 // Whether the handle still names an open key.
@@ -341,27 +332,14 @@ TEST_F(Registry, DeletePathKeepsTheViewOfTheOpenKey) {
   // HKLM\Software has two views on 64-bit Windows. A key opened in the 32-bit
   // view is the parent that the shipped program deletes below; the twin in the
   // 64-bit view stays.
-  struct TwinKeys {
-    std::string unique;  // below HKLM\Software\TidemarkTests in both views
-    bool Exists(REGSAM view, const std::string& leaf = "sub") const {
-      const std::string path = "Software\\TidemarkTests\\" + unique + "\\twin\\" + leaf;
-      UniqueHKey key;
-      return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
-    }
-    ~TwinKeys() {
-      for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-        UniqueHKey parent;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\TidemarkTests", 0, KEY_ALL_ACCESS | view, parent.put()) ==
-            ERROR_SUCCESS) {
-          RegDeleteTreeA(parent.get(), unique.c_str());
-          RegDeleteKeyExA(parent.get(), unique.c_str(), view, 0);
-          parent.reset();
-          RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "Software\\TidemarkTests", view, 0);
-        }
-      }
-    }
-  } twins{scratch.substr(scratch.rfind('\\') + 1)};
-  const std::string path = "Software\\TidemarkTests\\" + twins.unique;
+  const testing::ScratchKey twin32(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
+  const testing::ScratchKey twin64(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
+  const std::string path = twin32.Path();  // the same path in both views
+  const auto exists = [&](REGSAM view, const std::string& leaf) {
+    UniqueHKey key;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, (path + "\\twin\\" + leaf).c_str(), 0, KEY_READ | view, key.put()) ==
+           ERROR_SUCCESS;
+  };
   for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
     UniqueHKey key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (path + "\\twin\\sub").c_str(), 0, nullptr, 0,
@@ -372,8 +350,8 @@ TEST_F(Registry, DeletePathKeepsTheViewOfTheOpenKey) {
   reg.SelectRoot(HKEY_LOCAL_MACHINE);
   ASSERT_TRUE(reg.OpenPath(path, false));
   EXPECT_TRUE(reg.DeletePath("twin"));
-  EXPECT_FALSE(twins.Exists(KEY_WOW64_32KEY));
-  EXPECT_TRUE(twins.Exists(KEY_WOW64_64KEY)) << "the 32-bit view is not separate here";
+  EXPECT_FALSE(exists(KEY_WOW64_32KEY, "sub"));
+  EXPECT_TRUE(exists(KEY_WOW64_64KEY, "sub")) << "the 32-bit view is not separate here";
 
   // MakePath never carries the object's view flag: the key lands in the
   // process's own view, the 32-bit one for the shipped build.
@@ -382,8 +360,8 @@ TEST_F(Registry, DeletePathKeepsTheViewOfTheOpenKey) {
   TRegistry other(KEY_ALL_ACCESS | otherView);
   other.SelectRoot(HKEY_LOCAL_MACHINE);
   EXPECT_TRUE(other.MakePath("\\" + path + "\\twin\\made"));
-  EXPECT_TRUE(twins.Exists(ownView, "made"));
-  EXPECT_FALSE(twins.Exists(otherView, "made"));
+  EXPECT_TRUE(exists(ownView, "made"));
+  EXPECT_FALSE(exists(otherView, "made"));
 }
 
 // --- Values ---
@@ -419,6 +397,64 @@ TEST_F(Registry, ValueOperationsFailWithoutAWritableKey) {
   EXPECT_TRUE(readOnly.HasValue("v"));
   EXPECT_EQ(readOnly.CurrentPath(), scratch);
   EXPECT_EQ(Read("", "값"), std::nullopt);
+}
+
+// --- Measuring what a deletion would take ---
+
+// The values of the key itself, opened as a link when it is one.
+int OwnValues(HKEY root, const std::string& path) {
+  UniqueHKey key;
+  DWORD values = 0;
+  if (RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, key.put()) != ERROR_SUCCESS ||
+      RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                       nullptr, nullptr) != ERROR_SUCCESS) {
+    return -1;
+  }
+  return static_cast<int>(values);
+}
+
+TEST_F(Registry, MeasurePathCountsTheTreeThatDeletePathWouldDelete) {
+  Put("tree", "a", "1");
+  Put("tree", "b", "2");
+  // The longest name in characters, twice as long in code page 949 bytes.
+  Put("tree\\가나다라마바사아자차", "v", "1");
+  Put("tree\\가나다라마바사아자차\\deeper", "v", "1");
+  Create("tree\\empty");
+  Put("outside", "v", "1");
+  Put("outside\\child", "v", "1");
+  Link("tree\\link", "outside");  // counted as itself: its target lies outside the tree
+  const int linkValues = OwnValues(HKEY_CURRENT_USER, Full("tree\\link"));
+  ASSERT_GE(linkValues, 0);
+
+  TRegistry reg(KEY_READ);
+  const std::optional<KeyTreeSize> absolute = reg.MeasurePath(Absolute("tree"));
+  ASSERT_TRUE(absolute.has_value());
+  EXPECT_EQ(absolute->subkeys, 4);
+  EXPECT_EQ(absolute->values, 4 + linkValues);
+
+  ASSERT_TRUE(reg.OpenPath(scratch, false));
+  const std::optional<KeyTreeSize> relative = reg.MeasurePath("tree\\가나다라마바사아자차");
+  ASSERT_TRUE(relative.has_value());
+  EXPECT_EQ(relative->subkeys, 1);
+  EXPECT_EQ(relative->values, 2);
+  EXPECT_EQ(reg.CurrentPath(), scratch);
+  EXPECT_TRUE(Exists("tree\\가나다라마바사아자차\\deeper"));  // nothing changed
+  EXPECT_EQ(Read("outside\\child", "v"), Value(REG_SZ, std::string("1", 2)));
+}
+
+TEST_F(Registry, MeasurePathFindsNothingWhereDeletePathDeletesNothing) {
+  Create("parent\\child");
+  TRegistry reg(KEY_READ);
+  ASSERT_TRUE(reg.OpenPath(scratch, false));
+  EXPECT_EQ(reg.MeasurePath("missing"), std::nullopt);
+  for (const char* base : {"", "\\", "\\\\", "\\\\\\"}) {
+    EXPECT_TRUE(TRegistry::NamesItsBase(base)) << base;
+    EXPECT_EQ(reg.MeasurePath(base), std::nullopt) << base;
+  }
+  EXPECT_FALSE(TRegistry::NamesItsBase("parent"));
+  EXPECT_FALSE(TRegistry::NamesItsBase("\\parent"));
+  ASSERT_TRUE(reg.MeasurePath("parent").has_value());
+  EXPECT_EQ(reg.MeasurePath("parent")->subkeys, 1);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "win/TestProcess.h"
+
 namespace tidemark::testing {
 
 namespace {
@@ -124,16 +126,11 @@ bool WaitUntil(Condition condition) {
 // Wine starts a Linux program named by its Z: path as a Linux process, but
 // the handle it returns cannot be waited on for that process's end, so
 // callers wait for the program's effect instead.
-bool RunLinuxProgram(std::string command) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return false;
-  }
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
-  return true;
+bool RunLinuxProgram(const std::string& command) {
+  TestProcess program("", command);
+  const bool started = program.Started();
+  program.Abandon();
+  return started;
 }
 
 }  // namespace

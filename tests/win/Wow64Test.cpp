@@ -14,16 +14,16 @@
 #include "support/TestFiles.h"
 #include "system/PeExports.h"
 #include "system/Services.h"
-#include "system/ShellFolders.h"
+#include "engine/ShellFolderLookup.h"
 #include "system/Waits.h"
 #include "win/LumenseekInstallation.h"
+#include "win/ScratchKey.h"
 #include "win/StepHarness.h"
 #include "win/TestFolders.h"
 
 namespace tidemark {
 namespace {
 
-using testing::DeleteTreeInView;
 using testing::KeyExists;
 using testing::MakeKey;
 using testing::RunsUnderWow64;
@@ -59,16 +59,21 @@ class Wow64 : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!RunsUnderWow64()) GTEST_SKIP() << "needs a 32-bit process on 64-bit Windows (the shipped build)";
+    RemoveCaseUninstallKeys();
   }
-  void TearDown() override {
+  void TearDown() override { RemoveCaseUninstallKeys(); }
+  // Named after the case, so an earlier run that crashed may have left them.
+  void RemoveCaseUninstallKeys() const {
     for (const REGSAM view : {k32, k64}) {
-      DeleteTreeInView(HKEY_LOCAL_MACHINE, scratch, view);
-      DeleteTreeInView(HKEY_LOCAL_MACHINE, std::string(testing::kUninstallKey) + "\\" + tag, view);
+      testing::DeleteKeyTree(HKEY_LOCAL_MACHINE, std::string(testing::kUninstallKey) + "\\" + tag, view);
     }
   }
 
-  const std::string tag = "TidemarkWow64-" + std::to_string(GetCurrentProcessId());
-  const std::string scratch = "Software\\TidemarkTests\\" + tag;
+  // The same path in both views of HKEY_LOCAL_MACHINE\Software.
+  const testing::ScratchKey key32{HKEY_LOCAL_MACHINE, k32};
+  const testing::ScratchKey key64{HKEY_LOCAL_MACHINE, k64};
+  const std::string tag = key32.Name();
+  const std::string scratch = key32.Path();
 };
 
 TEST_F(Wow64, RemovalsActInThe32BitViewAndLeaveTheSameNamesOfThe64BitView) {
