@@ -6,20 +6,20 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TIDEMARK_BUILD_DIR:-$root/build}
 
 "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --preset win64 -S "$root" -B "$build/win64" >/dev/null
 benches=(tidemark_reader_bench tidemark_run_bench tidemark_file_delete_bench tidemark_registry_bench
          tidemark_startup_bench)
 cmake --build "$build/win64" -j "$(nproc)" --target "${benches[@]}"
 
 echo "== the section walk on this machine (optimised host build)"
-cmake -S "$root" -B "$build/host-bench" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build/host-bench" -j "$(nproc)" --target tidemark_walk_bench
-"$build/host-bench/tests/tidemark_walk_bench"
+cmake --preset host-bench -S "$root" -B "$build/host-bench" >/dev/null
+cmake --build "$build/host-bench" -j "$(nproc)" --target tidemark_walk_bench tidemark_draft_bench
+"$build/host-bench/tests/tidemark_walk_bench" || echo "(tidemark_walk_bench exited with $?)"
+echo "== drafting from snapshots of a large registry (optimised host build)"
+"$build/host-bench/tests/tidemark_draft_bench" || echo "(tidemark_draft_bench exited with $?)"
 
 echo "== the shipped 32-bit Tidemark.exe"
-cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=MinSizeRel -DTIDEMARK_WERROR=ON -DTIDEMARK_TESTS=ON >/dev/null
+cmake --preset win32 -S "$root" -B "$build/win32" >/dev/null
 cmake --build "$build/win32" -j "$(nproc)" --target Tidemark
 exe="$build/win32/Tidemark.exe"
 echo "size: $(stat -c %s "$exe") bytes"
@@ -38,7 +38,9 @@ wine_session_dir="$build"
 # shellcheck source=wine-session.sh
 source "$root/scripts/wine-session.sh"
 cd "$build/win64/tests"
+# Each figure is for a reader: a benchmark that fails says so and the others
+# still run.
 for bench in "${benches[@]}"; do
   echo "== $bench"
-  "$build/win64/wine-run.sh" "./$bench.exe"
+  "$build/win64/wine-run.sh" "./$bench.exe" || echo "($bench exited with $?)"
 done

@@ -46,4 +46,8 @@ fi
 echo "== win64 tests under wine64"
 ctest --test-dir "$build/win64" --output-on-failure --timeout 900 || status=1
 
+# The sandbox trials build their own Tidemark.exe and make their own prefix.
+echo "== sandbox trials of removal scripts (scripts/try-script.sh)"
+"$root/tests/try-script-test.sh" || status=1
+
 exit $status

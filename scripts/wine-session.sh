@@ -22,9 +22,12 @@ wine_session_log="$wine_session_dir/wine-session.log"
 mkdir -p "$wine_session_dir"
 : >"$wine_session_log"
 
+# A caller with more to clean up defines wine_session_then_cleanup before
+# sourcing this; it runs after the session's processes have gone.
 wine_session_cleanup() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
   if [ -n "${wine_session_xvfb:-}" ]; then kill "$wine_session_xvfb" 2>/dev/null || true; fi
+  if declare -F wine_session_then_cleanup >/dev/null; then wine_session_then_cleanup; fi
 }
 trap wine_session_cleanup EXIT
 

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "script/ScriptFileName.h"
 #include "system/UniqueHandle.h"
 
 namespace tidemark {
@@ -18,7 +19,6 @@ class ScriptFileError : public std::runtime_error {
 };
 
 inline constexpr char kScriptResourceName[] = "ResData";
-inline constexpr char kScriptFileName[] = "win.dat";
 
 // The bytes of the RCDATA resource of that name in the module.
 // Raises "Resource %s not found".

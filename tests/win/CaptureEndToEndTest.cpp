@@ -1,0 +1,186 @@
+// From an observed installation to its removal: snapshots before and after a
+// small fake target is installed, the drafted script embedded in a copy of
+// the real program, and Start pressed. Everything the target added must be
+// gone, and nothing else may have changed.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "capture/ScriptDraft.h"
+#include "capture/SnapshotCompare.h"
+#include "capture/WholeFile.h"
+#include "engine/RegistryEntries.h"
+#include "lint/ScriptLint.h"
+#include "script/ScriptFileName.h"
+#include "system/ShellFolders.h"
+#include "system/UniqueHandle.h"
+#include "trial/TrialReport.h"
+#include "trial/TrialStart.h"
+#include "win/LumenseekInstallation.h"
+#include "win/TestFolders.h"
+#include "win/TestProcess.h"
+
+namespace tidemark::testing {
+namespace {
+
+// Outside every folder a snapshot walks: the drive's root is no macro's.
+const std::string kWork = "C:\\tidemark-capture-test";
+constexpr char kFakeName[] = "CaptureFake";
+constexpr char kFakeRunValue[] = "CaptureFakeAgent";
+
+std::string WindowsPath(std::string path) {
+  if (!path.empty() && path.front() == '/') {
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    path = "Z:" + path;
+  }
+  return path;
+}
+
+void SetString(HKEY root, const std::string& path, const char* name, const std::string& data) {
+  UniqueHKey key;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr),
+            ERROR_SUCCESS)
+      << path;
+  RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
+}
+
+void DeleteTree(HKEY root, const std::string& path) { RegDeleteTreeA(root, path.c_str()); }
+
+void DeleteRunValue(HKEY root) {
+  UniqueHKey key;
+  if (RegOpenKeyExA(root, kRunKeyPath, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
+    RegDeleteValueA(key.get(), kFakeRunValue);
+  }
+}
+
+// The fake target: a running agent started from its own folder, Run values
+// under both roots, an Uninstall entry, keys under both roots, files in
+// Program Files and in the user's local application data.
+class FakeTarget {
+ public:
+  FakeTarget()
+      : m_programFolder(*GetSpecialFolder(0x26) + "\\" + kFakeName),
+        m_dataFolder(*GetSpecialFolder(0x1C) + "\\" + kFakeName) {
+    Remove();
+  }
+  ~FakeTarget() { Remove(); }
+
+  void Install() {
+    CreateDirectoryA(m_programFolder.c_str(), nullptr);
+    CreateDirectoryA((m_programFolder + "\\bin").c_str(), nullptr);
+    CreateDirectoryA(m_dataFolder.c_str(), nullptr);
+    WriteFileBytes(m_programFolder + "\\bin\\core.dll", "fake core");
+    WriteFileBytes(m_programFolder + "\\readme.txt", "fake readme");
+    WriteFileBytes(m_dataFolder + "\\cache.dat", "fake cache");
+    m_agent = std::make_unique<RunningProgram>(m_programFolder + "\\capturefakeagent.exe");
+    const std::string command = "\"" + m_programFolder + "\\capturefakeagent.exe\" /tray";
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) SetString(root, kRunKeyPath, kFakeRunValue, command);
+    const std::string entry = std::string(kUninstallKeyPath) + kFakeName;
+    SetString(HKEY_LOCAL_MACHINE, entry, "DisplayName", "\xC4\xB8\xC3\xB3 \xC6\xE4\xC0\xCC\xC5\xA9");  // 캡처 페이크
+    SetString(HKEY_LOCAL_MACHINE, entry, "Publisher", "Fake Co.");
+    SetString(HKEY_CURRENT_USER, "Software\\CaptureFakeCo\\Settings", "Theme", "dark");
+    SetString(HKEY_LOCAL_MACHINE, "Software\\CaptureFakeCo", "InstallDir", m_programFolder);
+  }
+
+  bool AgentEnded() const { return !m_agent || m_agent->WaitEnded(); }
+
+ private:
+  void Remove() {
+    m_agent.reset();
+    RemoveTree(m_programFolder);
+    RemoveTree(m_dataFolder);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      DeleteRunValue(root);
+      DeleteTree(root, std::string(kUninstallKeyPath) + kFakeName);
+      DeleteTree(root, "Software\\CaptureFakeCo");
+    }
+  }
+
+  std::string m_programFolder;
+  std::string m_dataFolder;
+  std::unique_ptr<RunningProgram> m_agent;
+};
+
+capture::Snapshot TakeSnapshot(const std::string& name) {
+  const std::string path = kWork + "\\" + name;
+  TestProcess capture(WindowsPath(TIDEMARK_CAPTURE), "\"" + WindowsPath(TIDEMARK_CAPTURE) + "\" snapshot \"" + path + "\"");
+  EXPECT_EQ(capture.WaitForExit(300000), 0) << "snapshot " << name;
+  capture::Snapshot snapshot;
+  std::string error;
+  EXPECT_TRUE(capture::LoadSnapshot(path, snapshot, error)) << error;
+  return snapshot;
+}
+
+// A copy of the real program with the script as its embedded one, replaced
+// the way a resource compiler would have put it there.
+bool ProgramWithScript(const std::string& program, const std::string& script) {
+  if (!CopyFileA(WindowsPath(TIDEMARK_EXE).c_str(), program.c_str(), FALSE)) return false;
+  HANDLE update = BeginUpdateResourceA(program.c_str(), FALSE);
+  if (update == nullptr) return false;
+  const BOOL replaced = UpdateResourceA(update, RT_RCDATA, "RESDATA", MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN),
+                                        const_cast<char*>(script.data()), static_cast<DWORD>(script.size()));
+  return EndUpdateResourceA(update, !replaced) && replaced;
+}
+
+std::string Listed(const capture::SnapshotChanges& changes) {
+  std::string text;
+  for (const auto& key : changes.newKeys) text += "  key added: " + capture::DescribeKey(key) + "\n";
+  for (const auto& key : changes.removedKeys) text += "  key removed: " + capture::DescribeKey(key) + "\n";
+  for (const auto& value : changes.newValues) text += "  value added: " + capture::DescribeKey(value.key) + " " + value.name + "\n";
+  for (const auto& value : changes.changedValues) text += "  value changed: " + capture::DescribeKey(value.key) + " " + value.name + "\n";
+  for (const auto& value : changes.removedValues) text += "  value removed: " + capture::DescribeKey(value.key) + " " + value.name + "\n";
+  for (const auto& folder : changes.newFolders) text += "  folder added: " + folder + "\n";
+  for (const auto& folder : changes.removedFolders) text += "  folder removed: " + folder + "\n";
+  for (const auto& file : changes.newFiles) text += "  file added: " + file.path + "\n";
+  for (const auto& file : changes.removedFiles) text += "  file removed: " + file.path + "\n";
+  for (const auto& file : changes.changedFiles) text += "  file changed: " + file.path + "\n";
+  for (const auto& process : changes.newProcesses) text += "  process started: " + process + "\n";
+  for (const auto& service : changes.newServices) text += "  service added: " + service.name + "\n";
+  return text;
+}
+
+TEST(CaptureEndToEnd, TheDraftOfAnObservedInstallationRemovesItAndNothingElse) {
+  // A draft names the registry as the shipped 32-bit program sees it; the
+  // win64 build's program sees the other view.
+  if (sizeof(void*) == 8) GTEST_SKIP() << "drafts are for the 32-bit program; the win32 build runs this test";
+  RemoveTree(kWork);
+  ASSERT_TRUE(CreateDirectoryA(kWork.c_str(), nullptr));
+  // A copy of the script that an earlier program run left behind would go
+  // with this run's close and show as a change.
+  DeleteFileA((*GetTempFolder() + "\\" + kScriptFileName).c_str());
+  FakeTarget target;
+  const capture::Snapshot before = TakeSnapshot("before.snap");
+  target.Install();
+  const capture::Snapshot installed = TakeSnapshot("after.snap");
+
+  const std::string draftPath = kWork + "\\draft.ini";
+  TestProcess draft(WindowsPath(TIDEMARK_CAPTURE), "\"" + WindowsPath(TIDEMARK_CAPTURE) + "\" draft \"" + kWork +
+                                                       "\\before.snap\" \"" + kWork + "\\after.snap\" -o \"" + draftPath + "\"");
+  ASSERT_EQ(draft.WaitForExit(), 0);
+  std::string script;
+  ASSERT_TRUE(capture::ReadWholeFile(draftPath, script));
+  SCOPED_TRACE("the draft:\n" + script);
+  for (const lint::Finding& finding : lint::LintScript(script).findings) {
+    EXPECT_NE(finding.severity, lint::Severity::Error) << finding.line << ": " << finding.message;
+  }
+
+  const std::string program = kWork + "\\Tidemark.exe";
+  ASSERT_TRUE(ProgramWithScript(program, script));
+  const trial::StartRun run = trial::PressStart(program);
+  ASSERT_TRUE(run.completed) << run.problem;
+  EXPECT_TRUE(target.AgentEnded());
+  const capture::Snapshot removed = TakeSnapshot("removed.snap");
+
+  const trial::TrialVerdict verdict = trial::JudgeTrial(script, installed, removed, {});
+  EXPECT_GE(verdict.removed, 8u) << trial::FormatTrialVerdict("draft.ini", verdict);
+  EXPECT_TRUE(verdict.Passed()) << trial::FormatTrialVerdict("draft.ini", verdict);
+  const capture::SnapshotChanges left = capture::CompareSnapshots(before, removed);
+  EXPECT_TRUE(left.Empty()) << "changed between the first and the last snapshot:\n" << Listed(left);
+  RemoveTree(kWork);
+}
+
+}  // namespace
+}  // namespace tidemark::testing

@@ -1,0 +1,37 @@
+#include "capture/Snapshot.h"
+
+#include "system/Cp949Text.h"
+
+namespace tidemark::capture {
+
+namespace {
+
+bool EndsWithKey(const std::string& upperPath, const std::string& upperKey) {
+  return upperPath.size() >= upperKey.size() &&
+         upperPath.compare(upperPath.size() - upperKey.size(), upperKey.size(), upperKey) == 0 &&
+         (upperPath.size() == upperKey.size() || upperPath[upperPath.size() - upperKey.size() - 1] == '\\');
+}
+
+}  // namespace
+
+bool KeepsValueText(const std::string& keyPath) {
+  const std::string upper = ToUpperAsciiCp949(keyPath);
+  if (EndsWithKey(upper, "MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUN")) return true;
+  // A direct subkey of an Uninstall key.
+  const std::size_t lastSeparator = upper.rfind('\\');
+  if (lastSeparator == std::string::npos) return false;
+  return EndsWithKey(upper.substr(0, lastSeparator), "MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL");
+}
+
+std::uint64_t HashValueData(std::uint32_t type, const unsigned char* data, std::size_t size) {
+  std::uint64_t hash = 14695981039346656037ULL;
+  const auto mix = [&hash](unsigned char byte) {
+    hash ^= byte;
+    hash *= 1099511628211ULL;
+  };
+  for (int shift = 0; shift < 32; shift += 8) mix(static_cast<unsigned char>(type >> shift));
+  for (std::size_t i = 0; i < size; ++i) mix(data[i]);
+  return hash;
+}
+
+}  // namespace tidemark::capture

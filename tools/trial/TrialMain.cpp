@@ -1,0 +1,109 @@
+// tidemark-trial: the Windows side of a sandbox trial of a removal script
+// (scripts/try-script.sh runs it in a throwaway Wine prefix).
+//
+//   tidemark-trial seed SCRIPT PROCESS_FOLDER
+//   tidemark-trial start PROGRAM
+//   tidemark-trial report SCRIPT BEFORE AFTER [--ignore FOLDER]... [--name NAME]
+//   tidemark-trial dummy
+//
+// "seed" makes what the script names, with a near miss beside each;
+// "start" runs the program and presses Start; "report" judges the run from
+// two snapshots of tidemark-capture; "dummy" is the stand-in of a target's
+// process, which runs until it is ended. Exit code 0 when the step
+// succeeded (for "report": everything removed and nothing else changed), 1
+// when not, 2 for a wrong command line or unreadable input.
+#include <windows.h>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "capture/WholeFile.h"
+#include "trial/TrialReport.h"
+#include "trial/TrialSeed.h"
+#include "trial/TrialStart.h"
+
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+int Usage() {
+  std::fputs("usage: tidemark-trial seed SCRIPT PROCESS_FOLDER\n"
+             "       tidemark-trial start PROGRAM\n"
+             "       tidemark-trial report SCRIPT BEFORE AFTER [--ignore FOLDER]... [--name NAME]\n"
+             "       tidemark-trial dummy\n",
+             stderr);
+  return kUsage;
+}
+
+int Fail(int code, const std::string& message) {
+  std::fprintf(stderr, "tidemark-trial: %s\n", message.c_str());
+  return code;
+}
+
+std::string OwnPath() {
+  char path[MAX_PATH * 2] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  return std::string(path, length);
+}
+
+int Seed(const std::string& scriptPath, const std::string& processFolder) {
+  std::string script;
+  if (!tidemark::capture::ReadWholeFile(scriptPath, script)) return Fail(kUsage, "cannot read " + scriptPath);
+  if (!tidemark::trial::SeedInstallation(script, OwnPath(), processFolder, stdout)) {
+    return Fail(kFailed, scriptPath + " names nothing that a run of the Start button removes");
+  }
+  return kDone;
+}
+
+int Start(const std::string& program) {
+  const tidemark::trial::StartRun run = tidemark::trial::PressStart(program);
+  for (const std::string& line : run.status) std::printf("  %s\n", line.c_str());
+  if (!run.problem.empty()) return Fail(kFailed, run.problem);
+  return run.completed ? kDone : Fail(kFailed, "the run did not complete");
+}
+
+int Report(int argc, char** argv) {
+  // NAME: how the verdict names the script (the author's own path, say).
+  std::vector<std::string> ignored;
+  std::string name = argv[2];
+  for (int index = 5; index < argc; index += 2) {
+    const std::string option = argv[index];
+    if (index + 1 >= argc || (option != "--ignore" && option != "--name")) return Usage();
+    if (option == "--ignore") ignored.push_back(argv[index + 1]);
+    else name = argv[index + 1];
+  }
+  std::string script, error;
+  if (!tidemark::capture::ReadWholeFile(argv[2], script)) return Fail(kUsage, std::string("cannot read ") + argv[2]);
+  tidemark::capture::Snapshot before, after;
+  if (!tidemark::capture::LoadSnapshot(argv[3], before, error) || !tidemark::capture::LoadSnapshot(argv[4], after, error)) {
+    return Fail(kUsage, error);
+  }
+  const tidemark::trial::TrialVerdict verdict = tidemark::trial::JudgeTrial(script, before, after, ignored);
+  std::fputs(tidemark::trial::FormatTrialVerdict(name, verdict).c_str(), stdout);
+  return verdict.Passed() ? kDone : kFailed;
+}
+
+int Run(int argc, char** argv) {
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "seed" && argc == 4) return Seed(argv[2], argv[3]);
+  if (command == "start" && argc == 3) return Start(argv[2]);
+  if (command == "report" && argc >= 5) return Report(argc, argv);
+  if (command == "dummy" && argc == 2) {
+    for (;;) Sleep(INFINITE);
+  }
+  return Usage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& error) {
+    return Fail(kFailed, error.what());
+  }
+}
