@@ -61,8 +61,8 @@ inline std::vector<double> Minus(const std::vector<double>& samples, const std::
 }
 
 inline void PrintSummary(const std::string& label, const Summary& summary) {
-  std::printf("  %-36s median %10.3f ms, range %10.3f - %10.3f ms (%zu runs)\n", (label + ":").c_str(),
-              summary.median, summary.min, summary.max, summary.runs);
+  std::printf("  %-36s median %10.3f ms, range %10.3f - %10.3f ms (%zu runs)\n", (label + ":").c_str(), summary.median,
+              summary.min, summary.max, summary.runs);
 }
 
 inline void PrintSummary(const std::string& label, const std::vector<double>& samples) {

@@ -33,7 +33,8 @@ int CountFiles(const std::string& path) {
   int count = 0;
   HANDLE search = FindFirstFileA((path + "\\*.dat").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
-  do ++count; while (FindNextFileA(search, &found));
+  do ++count;
+  while (FindNextFileA(search, &found));
   FindClose(search);
   return count;
 }
@@ -50,13 +51,15 @@ int main() {
 
   using tidemark::bench::Side;
   const std::vector<Side> sides = {
-      {"DeleteFilesInDir", [&] {
+      {"DeleteFilesInDir",
+       [&] {
          MakeFolder(ours);
          const double ms = tidemark::bench::TimeMs([&] { tidemark::DeleteFilesInDir(ours, "*.*"); });
          oursLeft += CountFiles(ours);
          return ms;
        }},
-      {"cmd /c del /q /a", [&] {
+      {"cmd /c del /q /a",
+       [&] {
          MakeFolder(theirs);
          const double ms = tidemark::bench::TimeProgram("cmd.exe /c del /q /a \"" + theirs + "\\*.*\"");
          theirsLeft += CountFiles(theirs);
@@ -69,7 +72,8 @@ int main() {
   RemoveDirectoryA(theirs.c_str());
 
   std::printf("%d files (a tenth hidden), the three in turn, %d rounds\n", kFiles, kRounds);
-  for (std::size_t side = 0; side < sides.size(); ++side) tidemark::bench::PrintSummary(sides[side].name, samples[side]);
+  for (std::size_t side = 0; side < sides.size(); ++side)
+    tidemark::bench::PrintSummary(sides[side].name, samples[side]);
   const std::vector<double> delAlone = tidemark::bench::Minus(samples[1], samples[2]);
   tidemark::bench::PrintSummary("del less cmd.exe's start", delAlone);
   tidemark::bench::PrintRatio("ratio of medians (del / ours)", samples[1], samples[0]);

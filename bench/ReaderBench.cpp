@@ -48,7 +48,8 @@ int main() {
   std::size_t checksum = 0;
   using tidemark::bench::Side;
   const std::vector<Side> sides = {
-      {"our reader", [&] {
+      {"our reader",
+       [&] {
          return tidemark::bench::TimeMs([&] {
            const tidemark::ScriptIni reader(ReadAll(file));
            tidemark::EntryList list;
@@ -56,7 +57,8 @@ int main() {
            checksum += list.size();
          });
        }},
-      {"GetPrivateProfileStringA", [&] {
+      {"GetPrivateProfileStringA",
+       [&] {
          return tidemark::bench::TimeMs(
              [&] { checksum += tidemark::testing::ProfileSectionEntries(file, "FILE").size(); });
        }},
@@ -66,10 +68,13 @@ int main() {
   DeleteFileA(file.c_str());
 
   std::printf("A %d-entry section read with every value, the two sides in turn\n", kEntries);
-  std::printf("  our reader: reads the file's bytes, parses them and fills the section's Name=Value list "
-              "(ReadSectionEntries), every round from the file\n");
-  std::printf("  GetPrivateProfileStringA: one call lists the section's names, then one call a name reads "
-              "its value (%d calls a round, on the same file)\n", kEntries + 1);
+  std::printf(
+      "  our reader: reads the file's bytes, parses them and fills the section's Name=Value list "
+      "(ReadSectionEntries), every round from the file\n");
+  std::printf(
+      "  GetPrivateProfileStringA: one call lists the section's names, then one call a name reads "
+      "its value (%d calls a round, on the same file)\n",
+      kEntries + 1);
   tidemark::bench::PrintSummary(sides[0].name, samples[0]);
   tidemark::bench::PrintSummary(sides[1].name, samples[1]);
   tidemark::bench::PrintRatio("ratio of medians (profile / ours)", samples[1], samples[0]);

@@ -28,8 +28,8 @@ int BuildLevel(HKEY parent, int depth) {
   for (int i = 0; i < kFanOut[depth]; ++i) {
     const std::string name = "key" + std::to_string(depth) + "-" + std::to_string(i);
     tidemark::UniqueHKey child;
-    if (RegCreateKeyExA(parent, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        child.put(), nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(parent, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, child.put(),
+                        nullptr) != ERROR_SUCCESS) {
       continue;
     }
     const std::string data = "value of " + name;
@@ -65,7 +65,8 @@ int main() {
 
   using tidemark::bench::Side;
   const std::vector<Side> sides = {
-      {"TRegistry::DeletePath", [&] {
+      {"TRegistry::DeletePath",
+       [&] {
          keys = BuildTree(ours);
          bool deleted = false;
          const double ms = tidemark::bench::TimeMs([&] {
@@ -75,7 +76,8 @@ int main() {
          if (!deleted || Exists(ours)) ++failures;
          return ms;
        }},
-      {"reg delete /f", [&] {
+      {"reg delete /f",
+       [&] {
          BuildTree(theirs);
          long exitCode = -1;
          const double ms = tidemark::bench::TimeProgram("reg.exe delete \"HKCU\\" + theirs + "\" /f", &exitCode);
@@ -90,7 +92,8 @@ int main() {
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TidemarkBench");
 
   std::printf("Deleting a tree of %d keys with a value in each, the three in turn, %d rounds\n", keys, kRounds);
-  for (std::size_t side = 0; side < sides.size(); ++side) tidemark::bench::PrintSummary(sides[side].name, samples[side]);
+  for (std::size_t side = 0; side < sides.size(); ++side)
+    tidemark::bench::PrintSummary(sides[side].name, samples[side]);
   const std::vector<double> regAlone = tidemark::bench::Minus(samples[1], samples[2]);
   tidemark::bench::PrintSummary("reg delete less reg.exe's start", regAlone);
   tidemark::bench::PrintRatio("ratio of medians (reg / DeletePath)", samples[1], samples[0]);

@@ -10,9 +10,9 @@
 #include "BenchClock.h"
 #include "BenchStats.h"
 #include "engine/RemovalRun.h"
+#include "engine/ShellFolderLookup.h"
 #include "engine/StepSlots.h"
 #include "script/ScriptFile.h"
-#include "engine/ShellFolderLookup.h"
 #include "system/Waits.h"
 
 namespace {

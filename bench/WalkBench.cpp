@@ -39,11 +39,9 @@ std::string ScriptWithEntries(int count) {
 
 double WalkMs(const tidemark::ScriptIni& script, int& handled) {
   const auto start = std::chrono::steady_clock::now();
-  handled = tidemark::WalkSection(script, "PROCESS", NoFolders(),
-                                  [](const std::string&, const std::string&) {
-                                    return tidemark::WalkControl::Continue;
-                                  })
-                .handled;
+  handled = tidemark::WalkSection(script, "PROCESS", NoFolders(), [](const std::string&, const std::string&) {
+              return tidemark::WalkControl::Continue;
+            }).handled;
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -52,9 +50,8 @@ void Measure(int entries) {
   std::vector<double> times;
   int handled = 0;
   for (int round = 0; round < 15; ++round) times.push_back(WalkMs(script, handled));
-  tidemark::bench::PrintSummary("walk of " + std::to_string(entries) + " entries (" + std::to_string(handled) +
-                                     " handled)",
-                                 times);
+  tidemark::bench::PrintSummary(
+      "walk of " + std::to_string(entries) + " entries (" + std::to_string(handled) + " handled)", times);
 }
 
 }  // namespace

@@ -13,6 +13,10 @@ jobs=$(nproc)
 
 "$root/scripts/install-deps.sh"
 
+status=0
+echo "== formatting (clang-format)"
+"$root/scripts/check-format.sh" || status=1
+
 echo "== host build (AddressSanitizer, UndefinedBehaviorSanitizer)"
 cmake --preset host -S "$root" -B "$build/host" >/dev/null
 cmake --build "$build/host" -j "$jobs"
@@ -26,7 +30,6 @@ cmake --preset win64 -S "$root" -B "$build/win64" >/dev/null
 cmake --build "$build/win64" -j "$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-status=0
 echo "== host tests"
 ctest --test-dir "$build/host" --output-on-failure || status=1
 

@@ -1,9 +1,9 @@
 #include "engine/FileSteps.h"
 
+#include "engine/FileRemoval.h"
 #include "engine/SectionWalk.h"
 #include "engine/StatusLines.h"
 #include "script/ScriptSections.h"
-#include "engine/FileRemoval.h"
 
 namespace tidemark {
 

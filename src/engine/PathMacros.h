@@ -28,10 +28,9 @@ inline constexpr int kTempFolder = -1;
 
 // In the order in which they are tested. No macro is part of another one.
 inline constexpr PathMacro kPathMacros[] = {
-    {"%APPDATA%", 26},          {"%LOCAL_APPDATA%", 28}, {"%COMMON_APPDATA%", 35},
-    {"%STARTMENU%", 11},        {"%PROGRAMS%", 2},       {"%PROGRAM_FILES%", 38},
-    {"%PROGRAM_FILESX86%", 42}, {"%WINDOWS%", 36},       {"%SYSTEM%", 37},
-    {"%SYSTEMX86%", 41},        {"%PROFILE%", 40},       {"%DESKTOP%", 0},
+    {"%APPDATA%", 26},       {"%LOCAL_APPDATA%", 28}, {"%COMMON_APPDATA%", 35},   {"%STARTMENU%", 11},
+    {"%PROGRAMS%", 2},       {"%PROGRAM_FILES%", 38}, {"%PROGRAM_FILESX86%", 42}, {"%WINDOWS%", 36},
+    {"%SYSTEM%", 37},        {"%SYSTEMX86%", 41},     {"%PROFILE%", 40},          {"%DESKTOP%", 0},
     {"%TEMP%", kTempFolder},
 };
 

@@ -69,9 +69,8 @@ bool MatchesFileMask(std::string_view mask, std::string_view name) {
 bool IsSafeFolderPath(std::string_view path) {
   if (!IsFullyQualifiedPath(path)) return false;
   if (path.find(':', 2) != std::string_view::npos) return false;
-  return AllComponents(path, 2, [](std::string_view component) {
-    return component.find_first_not_of(". ") != std::string_view::npos;
-  });
+  return AllComponents(
+      path, 2, [](std::string_view component) { return component.find_first_not_of(". ") != std::string_view::npos; });
 }
 
 bool IsBroadMask(std::string_view mask) {

@@ -149,8 +149,8 @@ class PreviewBuilder {
   void AddLocalMachineKey(const std::string& name, const std::string& value) { AddKey(kLocalMachine, name, value); }
 
   void AddKey(const Root& root, const std::string& name, const std::string& value) {
-    m_report.registryKeys.push_back(LookAtKey(root, RegistryParentPath(name, value), value,
-                                              RefusesRegistryKeyEntry(root.root, name, value)));
+    m_report.registryKeys.push_back(
+        LookAtKey(root, RegistryParentPath(name, value), value, RefusesRegistryKeyEntry(root.root, name, value)));
   }
 
   // The same target and the same matching files as DeleteFilesByMask.

@@ -39,11 +39,10 @@ void RemoveServices(StepContext& context) {
 
 void RemoveBHOs(StepContext& context) {
   context.AddStatus(status::kRemoveBhos);
-  WalkSection(context.Script(), sections::kBho, context.Folders(),
-              [](const std::string&, const std::string& path) {
-                RegisterComServer(path, false);
-                return WalkControl::Continue;
-              });
+  WalkSection(context.Script(), sections::kBho, context.Folders(), [](const std::string&, const std::string& path) {
+    RegisterComServer(path, false);
+    return WalkControl::Continue;
+  });
 }
 
 }  // namespace tidemark

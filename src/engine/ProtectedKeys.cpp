@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "system/Cp949Text.h"
 #include "engine/RegistryEntries.h"
+#include "system/Cp949Text.h"
 
 namespace tidemark {
 

@@ -8,10 +8,9 @@
 namespace tidemark {
 
 inline constexpr std::string_view kProtectedProcessNames[] = {
-    "[System Process]", "System",       "Secure System", "Registry",     "Memory Compression",
-    "smss.exe",         "csrss.exe",    "wininit.exe",   "winlogon.exe", "services.exe",
-    "lsass.exe",        "lsaiso.exe",   "lsm.exe",       "svchost.exe",  "dwm.exe",
-    "fontdrvhost.exe",
+    "[System Process]", "System",      "Secure System", "Registry",        "Memory Compression", "smss.exe",
+    "csrss.exe",        "wininit.exe", "winlogon.exe",  "services.exe",    "lsass.exe",          "lsaiso.exe",
+    "lsm.exe",          "svchost.exe", "dwm.exe",       "fontdrvhost.exe",
 };
 
 // True when the image file name is one of the protected processes, ASCII

@@ -3,12 +3,12 @@
 #include <vector>
 
 #include "engine/ProtectedKeys.h"
+#include "engine/RegistryEntries.h"
 #include "engine/RegistryRules.h"
 #include "engine/SectionWalk.h"
 #include "engine/StatusLines.h"
 #include "script/ScriptSections.h"
 #include "system/Registry.h"
-#include "engine/RegistryEntries.h"
 
 namespace tidemark {
 

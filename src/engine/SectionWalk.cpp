@@ -4,9 +4,8 @@
 
 namespace tidemark {
 
-WalkResult WalkSection(const ScriptIni& script, std::string_view section,
-                       const FolderLookup& folders, const EntryHandler& handle,
-                       const EntryHandler* unresolved) {
+WalkResult WalkSection(const ScriptIni& script, std::string_view section, const FolderLookup& folders,
+                       const EntryHandler& handle, const EntryHandler* unresolved) {
   const sections::SectionRule* rule = sections::FindSectionRule(section);
   const bool expands = rule != nullptr && rule->expandsMacros;
 

@@ -27,8 +27,7 @@ struct WalkResult {
 // macros name a folder that cannot be found is skipped, or handed to
 // `unresolved` with its value as written when one is given. Either handler
 // may end the walk early by returning Stop.
-WalkResult WalkSection(const ScriptIni& script, std::string_view section,
-                       const FolderLookup& folders, const EntryHandler& handle,
-                       const EntryHandler* unresolved = nullptr);
+WalkResult WalkSection(const ScriptIni& script, std::string_view section, const FolderLookup& folders,
+                       const EntryHandler& handle, const EntryHandler* unresolved = nullptr);
 
 }  // namespace tidemark

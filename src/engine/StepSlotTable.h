@@ -22,24 +22,24 @@ namespace tidemark {
 // it reads them. The rows are expanded twice: below into the table, which
 // builds for the host too, and in StepSlots.cpp into each slot's routine,
 // which needs Windows. A new step is one row here and its routine.
-#define TIDEMARK_STEP_SLOTS(ROW)                                                                              \
-  ROW(1, KillProcesses, true, status::kKillProcesses, (sections::kProcess))                                   \
-  ROW(2, RemoveServices, false, status::kRemoveServices, (sections::kService))                                \
-  ROW(3, RemoveBHOs, false, status::kRemoveBhos, (sections::kBho))                                            \
-  ROW(4, RemoveStartupEntries, true, status::kRemoveStartupEntries, (sections::kStartRun))                    \
-  ROW(5, RemoveUninstallEntries, true, status::kRemoveUninstallEntries, (sections::kUninstall))               \
+#define TIDEMARK_STEP_SLOTS(ROW)                                                                                   \
+  ROW(1, KillProcesses, true, status::kKillProcesses, (sections::kProcess))                                        \
+  ROW(2, RemoveServices, false, status::kRemoveServices, (sections::kService))                                     \
+  ROW(3, RemoveBHOs, false, status::kRemoveBhos, (sections::kBho))                                                 \
+  ROW(4, RemoveStartupEntries, true, status::kRemoveStartupEntries, (sections::kStartRun))                         \
+  ROW(5, RemoveUninstallEntries, true, status::kRemoveUninstallEntries, (sections::kUninstall))                    \
   ROW(6, RemoveRegistryKeys, true, status::kRemoveRegistryKeys, (sections::kCurrentUser, sections::kLocalMachine)) \
-  ROW(7, RemoveFilesAndFolders, true, status::kRemoveFiles, (sections::kFile, sections::kPath))               \
-  ROW(8, RestoreRegistry, false, status::kRestoreRegistry, (sections::kRegistryRecovery))                     \
+  ROW(7, RemoveFilesAndFolders, true, status::kRemoveFiles, (sections::kFile, sections::kPath))                    \
+  ROW(8, RestoreRegistry, false, status::kRestoreRegistry, (sections::kRegistryRecovery))                          \
   ROW(9, RestoreFolders, false, "", ())
 
 inline constexpr std::size_t kMostSectionsOfAStep = 2;
 
 struct StepSlot {
   int number;
-  std::string_view routine;  // the step routine's name
-  bool startButton;          // switched on by the Start button
-  std::string_view heading;  // empty when the step posts no heading
+  std::string_view routine;                                     // the step routine's name
+  bool startButton;                                             // switched on by the Start button
+  std::string_view heading;                                     // empty when the step posts no heading
   std::array<std::string_view, kMostSectionsOfAStep> sections;  // in reading order; unused places empty
 
   constexpr bool Reads(std::string_view section) const {

@@ -20,8 +20,7 @@ std::string_view TrimSpaces(std::string_view text) { return TrimCharacters(text,
 // The profile functions hand out a value enclosed in one matching pair of
 // single or double quotation marks without them.
 std::string_view StripQuotes(std::string_view value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
     return value.substr(1, value.size() - 2);
   }
   return value;
@@ -67,8 +66,7 @@ void ScriptIni::AddLine(std::string_view rawLine, std::size_t lineNumber) {
     return;
   }
   m_sections.back().entries.push_back({std::string(TrimBlanks(line.substr(0, equals))),
-                                       std::string(StripQuotes(TrimBlanks(line.substr(equals + 1)))),
-                                       lineNumber});
+                                       std::string(StripQuotes(TrimBlanks(line.substr(equals + 1)))), lineNumber});
 }
 
 const ScriptIni::Section* ScriptIni::FindSection(std::string_view name) const {

@@ -21,17 +21,15 @@ inline constexpr std::string_view kRegistryRecovery = "REGISTRY_RECOVERY";
 
 struct SectionRule {
   std::string_view name;
-  bool walked;          // a removal step walks it, stopping at the first empty value
-  bool expandsMacros;   // its values go through ExpandPathMacros before use
+  bool walked;         // a removal step walks it, stopping at the first empty value
+  bool expandsMacros;  // its values go through ExpandPathMacros before use
 };
 
 inline constexpr SectionRule kSectionRules[] = {
-    {kAppType, false, false},          {kProcess, true, false},
-    {kService, true, true},            {kBho, true, true},
-    {kStartRun, true, true},           {kUninstall, true, false},
-    {kCurrentUser, true, false},       {kLocalMachine, true, false},
-    {kRegistryName, false, false},     {kFile, true, true},
-    {kPath, true, true},               {kRegistryRecovery, true, false},
+    {kAppType, false, false},    {kProcess, true, false},      {kService, true, true},
+    {kBho, true, true},          {kStartRun, true, true},      {kUninstall, true, false},
+    {kCurrentUser, true, false}, {kLocalMachine, true, false}, {kRegistryName, false, false},
+    {kFile, true, true},         {kPath, true, true},          {kRegistryRecovery, true, false},
 };
 
 // The rule of a section, or nullptr for a section that the program never

@@ -1,12 +1,11 @@
-#include "system/Cp949Text.h"
 #include "system/ApplicationTitle.h"
+#include "system/Cp949Text.h"
 
 namespace tidemark {
 
 std::string ApplicationTitleFromPath(std::string_view executablePath) {
   const std::size_t slash = executablePath.find_last_of("\\/:");
-  std::string_view name =
-      slash == std::string_view::npos ? executablePath : executablePath.substr(slash + 1);
+  std::string_view name = slash == std::string_view::npos ? executablePath : executablePath.substr(slash + 1);
   name = name.substr(0, name.find('.'));
   if (name.empty()) return {};
   // The first character is kept whole: in code page 949 it may be a

@@ -20,8 +20,7 @@ std::string FoldSingleBytes(std::string_view text, char (*fold)(char)) {
 
 std::size_t Cp949CharLength(std::string_view text, std::size_t pos) {
   const auto lead = static_cast<unsigned char>(text[pos]);
-  if (IsCp949LeadByte(lead) && pos + 1 < text.size() &&
-      IsCp949TrailByte(static_cast<unsigned char>(text[pos + 1]))) {
+  if (IsCp949LeadByte(lead) && pos + 1 < text.size() && IsCp949TrailByte(static_cast<unsigned char>(text[pos + 1]))) {
     return 2;
   }
   return 1;

@@ -16,8 +16,7 @@ namespace tidemark {
 constexpr bool IsCp949LeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 
 constexpr bool IsCp949TrailByte(unsigned char byte) {
-  return (byte >= 0x41 && byte <= 0x5A) || (byte >= 0x61 && byte <= 0x7A) ||
-         (byte >= 0x81 && byte <= 0xFE);
+  return (byte >= 0x41 && byte <= 0x5A) || (byte >= 0x61 && byte <= 0x7A) || (byte >= 0x81 && byte <= 0xFE);
 }
 
 // The ASCII letter in the other case; every other byte as it is. Callers
@@ -44,8 +43,7 @@ std::string ToLowerAsciiCp949(std::string_view text);
 
 // Position of the first occurrence of `needle` in `text` at or after `from`
 // that starts on a character boundary, or npos. Case-sensitive.
-std::size_t FindOnCharBoundary(std::string_view text, std::string_view needle,
-                               std::size_t from = 0);
+std::size_t FindOnCharBoundary(std::string_view text, std::string_view needle, std::size_t from = 0);
 
 // True when every byte sequence of the text is a valid code page 949
 // character (single bytes 0x00-0x7F and double-byte pairs of a lead byte and a

@@ -15,8 +15,8 @@ std::optional<MaskPath> SplitMaskPath(std::string_view path) {
   // character, so a byte search finds only real separators.
   const std::size_t separator = path.find_last_of("\\/:");
   if (separator == std::string_view::npos) return std::nullopt;
-  const bool keepSeparator = path[separator] == ':' || separator == 0 ||
-                             IsSeparator(path[separator - 1]) || path[separator - 1] == ':';
+  const bool keepSeparator =
+      path[separator] == ':' || separator == 0 || IsSeparator(path[separator - 1]) || path[separator - 1] == ':';
   std::string folder(path.substr(0, keepSeparator ? separator + 1 : separator));
   std::replace(folder.begin(), folder.end(), '/', '\\');
   return MaskPath{std::move(folder), std::string(path.substr(separator + 1))};

@@ -38,7 +38,10 @@ class MessagePump {
   void MarkTerminating(int exitCode);
   // Starts over as a running application (a new message loop in the same
   // process, as the tests make).
-  void ClearTerminating() { m_terminating = false; m_exitCode = 0; }
+  void ClearTerminating() {
+    m_terminating = false;
+    m_exitCode = 0;
+  }
 
   // The hidden window that owns the forms; the launcher's owner window.
   HWND ApplicationWindow() const { return m_applicationWindow; }

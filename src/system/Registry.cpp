@@ -93,9 +93,7 @@ TRegistry::KeyPath TRegistry::Resolve(const std::string& path) {
   return {path, true};
 }
 
-HKEY TRegistry::BaseKey(const KeyPath& path) const {
-  return path.relative && m_currentKey ? m_currentKey : m_rootKey;
-}
+HKEY TRegistry::BaseKey(const KeyPath& path) const { return path.relative && m_currentKey ? m_currentKey : m_rootKey; }
 
 void TRegistry::SelectRoot(HKEY root) {
   if (root == m_rootKey) return;
@@ -112,8 +110,8 @@ bool TRegistry::OpenPath(const std::string& path, bool mayCreate) {
     status = RegOpenKeyExA(base, target.text.c_str(), 0, m_access, opened.put());
   } else {
     // Creates every missing level of the path in one call.
-    status = RegCreateKeyExA(base, target.text.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, m_access,
-                             nullptr, opened.put(), nullptr);
+    status = RegCreateKeyExA(base, target.text.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, m_access, nullptr,
+                             opened.put(), nullptr);
   }
   if (status != ERROR_SUCCESS) return false;
 
@@ -130,8 +128,8 @@ bool TRegistry::OpenPath(const std::string& path, bool mayCreate) {
 bool TRegistry::MakePath(const std::string& path) {
   const KeyPath target = Resolve(path);
   UniqueHKey created;
-  if (RegCreateKeyExA(BaseKey(target), target.text.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      kRegistryAllAccess, nullptr, created.put(), nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExA(BaseKey(target), target.text.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kRegistryAllAccess,
+                      nullptr, created.put(), nullptr) != ERROR_SUCCESS) {
     throw ERegistryException("Failed to create key " + path);
   }
   Owned(std::move(created));  // closes it, unless it is a root's own handle

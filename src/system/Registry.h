@@ -27,8 +27,9 @@ struct KeyTreeSize {
   int values = 0;
 };
 
-inline constexpr DWORD kRegistryAllAccess = 0xF003F;    // KEY_ALL_ACCESS
-inline constexpr DWORD kRegistryProbeAccess = 0x20009;  // STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS
+inline constexpr DWORD kRegistryAllAccess = 0xF003F;  // KEY_ALL_ACCESS
+inline constexpr DWORD kRegistryProbeAccess =
+    0x20009;  // STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS
 
 // Key paths: one leading backslash makes a path absolute (resolved from the
 // root key); any other path, the empty one included, is resolved from the

@@ -26,15 +26,12 @@ bool ReadModuleFile(const std::string& path, std::string& bytes) {
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestModule) return false;
   bytes.resize(static_cast<std::size_t>(size.QuadPart));
   DWORD read = 0;
-  return ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-         read == bytes.size();
+  return ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
 }
 
 }  // namespace
 
-bool StopServiceByName(const std::string& serviceName) {
-  return ShellRunAndWait("sc", "stop \"" + serviceName + "\"");
-}
+bool StopServiceByName(const std::string& serviceName) { return ShellRunAndWait("sc", "stop \"" + serviceName + "\""); }
 
 bool DeleteServiceByName(const std::string& serviceName) {
   return ShellRunAndWait("sc", "delete \"" + serviceName + "\"");

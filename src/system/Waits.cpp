@@ -17,8 +17,7 @@ ULONGLONG MonotonicMs() { return GetTickCount64(); }
 // signalled, or the time-out passes. MWMO_INPUTAVAILABLE makes it return at
 // once for messages that are already queued, not only for new ones.
 void WaitForInputOr(HANDLE handle, DWORD timeoutMs) {
-  MsgWaitForMultipleObjectsEx(handle ? 1 : 0, handle ? &handle : nullptr, timeoutMs, QS_ALLINPUT,
-                              MWMO_INPUTAVAILABLE);
+  MsgWaitForMultipleObjectsEx(handle ? 1 : 0, handle ? &handle : nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 }  // namespace
@@ -66,8 +65,7 @@ bool ShellRunAndWait(const std::string& program, const std::string& parameters) 
   return ShellRunAndWaitIn(systemFolder, program, parameters);
 }
 
-bool ShellRunAndWaitIn(const std::string& folder, const std::string& program,
-                       const std::string& parameters) {
+bool ShellRunAndWaitIn(const std::string& folder, const std::string& program, const std::string& parameters) {
   const std::string file = folder + "\\" + program + ".exe";
   SHELLEXECUTEINFOA launch = {};
   launch.cbSize = sizeof launch;

@@ -26,7 +26,6 @@ void Delay(HWND window, int milliseconds);
 bool ShellRunAndWait(const std::string& program, const std::string& parameters);
 
 // The same, for a program in the given folder.
-bool ShellRunAndWaitIn(const std::string& folder, const std::string& program,
-                       const std::string& parameters);
+bool ShellRunAndWaitIn(const std::string& folder, const std::string& program, const std::string& parameters);
 
 }  // namespace tidemark

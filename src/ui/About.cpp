@@ -32,8 +32,8 @@ bool TfrmAbout::CreateFormWindow(HWND owner) {
     return false;
   }
   const SIZE outer = OuterSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle);
-  return CreateOwnWindow(design::kAboutWindowClass, design::kAboutCaption, kStyle, kExStyle, 0, 0, outer.cx,
-                         outer.cy, owner) != nullptr;
+  return CreateOwnWindow(design::kAboutWindowClass, design::kAboutCaption, kStyle, kExStyle, 0, 0, outer.cx, outer.cy,
+                         owner) != nullptr;
 }
 
 void TfrmAbout::CreateControls() {
@@ -48,10 +48,10 @@ void TfrmAbout::CreateControls() {
                          m_titleFont.get());
   // Owner-drawn, so the picture is stretched to the box; SS_NOTIFY makes the
   // control take the mouse at all.
-  Image1 = CreateControl(Window(), "STATIC", "", SS_OWNERDRAW | SS_NOTIFY, 0, ids::kAboutImage1, 24, 32, 180, 130,
-                         nullptr);
-  Label1 = CreateControl(Window(), "STATIC", design::kHomePageUrl, SS_CENTER | SS_NOTIFY, 0, ids::kAboutLabel1, 24,
-                         168, 177, 16, m_linkFont.get());
+  Image1 =
+      CreateControl(Window(), "STATIC", "", SS_OWNERDRAW | SS_NOTIFY, 0, ids::kAboutImage1, 24, 32, 180, 130, nullptr);
+  Label1 = CreateControl(Window(), "STATIC", design::kHomePageUrl, SS_CENTER | SS_NOTIFY, 0, ids::kAboutLabel1, 24, 168,
+                         177, 16, m_linkFont.get());
   // Like any button or link, they act when the press is released over them.
   MakeClickOnRelease(Image1);
   MakeClickOnRelease(Label1);
@@ -67,10 +67,9 @@ void TfrmAbout::ShowModal() {
     RECT ownBounds = {};
     GetWindowRect(owner, &ownerBounds);
     GetWindowRect(Window(), &ownBounds);
-    const ScreenPoint place =
-        CentredOn({ownerBounds.left, ownerBounds.top, ownerBounds.right - ownerBounds.left,
-                   ownerBounds.bottom - ownerBounds.top},
-                  ownBounds.right - ownBounds.left, ownBounds.bottom - ownBounds.top);
+    const ScreenPoint place = CentredOn(
+        {ownerBounds.left, ownerBounds.top, ownerBounds.right - ownerBounds.left, ownerBounds.bottom - ownerBounds.top},
+        ownBounds.right - ownBounds.left, ownBounds.bottom - ownBounds.top);
     SetWindowPos(Window(), nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
@@ -106,9 +105,7 @@ void TfrmAbout::FormKeyDown(WORD key, bool shift, bool ctrl, bool alt) {
   m_sequence.CreditShown();
 }
 
-void TfrmAbout::Label1Click() {
-  ShellExecuteA(nullptr, "open", design::kHomePageUrl, nullptr, nullptr, SW_SHOWNORMAL);
-}
+void TfrmAbout::Label1Click() { ShellExecuteA(nullptr, "open", design::kHomePageUrl, nullptr, nullptr, SW_SHOWNORMAL); }
 
 void TfrmAbout::Image1Click() { Close(); }
 
@@ -166,8 +163,7 @@ LRESULT TfrmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return DefaultHandling(message, wParam, lParam);
 }

@@ -89,8 +89,7 @@ LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return DefaultHandling(message, wParam, lParam);
 }

@@ -31,8 +31,8 @@ UniqueFont CreateUiFont(const char* face, int characterHeight, bool bold) {
   return UniqueFont(CreateFontIndirectA(&font));
 }
 
-HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, DWORD exStyle, int id,
-                   int left, int top, int width, int height, HFONT font) {
+HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, DWORD exStyle, int id, int left,
+                   int top, int width, int height, HFONT font) {
   const HWND control =
       CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, left, top, width, height, parent,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);

@@ -66,8 +66,8 @@ class BaseWindow {
     return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }
 
-  HWND CreateOwnWindow(const char* className, const char* caption, DWORD style, DWORD exStyle, int left,
-                       int top, int width, int height, HWND owner) {
+  HWND CreateOwnWindow(const char* className, const char* caption, DWORD style, DWORD exStyle, int left, int top,
+                       int width, int height, HWND owner) {
     return CreateWindowExA(exStyle, className, caption, style, left, top, width, height, owner, nullptr,
                            GetModuleHandleA(nullptr), static_cast<Derived*>(this));
   }
@@ -100,7 +100,7 @@ SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD ex
 UniqueFont CreateUiFont(const char* face, int characterHeight, bool bold);
 
 // A child control with the window's font.
-HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, DWORD exStyle, int id,
-                   int left, int top, int width, int height, HFONT font);
+HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, DWORD exStyle, int id, int left,
+                   int top, int width, int height, HFONT font);
 
 }  // namespace tidemark

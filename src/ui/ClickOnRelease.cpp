@@ -4,9 +4,7 @@ namespace tidemark {
 
 namespace {
 
-WNDPROC OriginalProc(HWND control) {
-  return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_USERDATA));
-}
+WNDPROC OriginalProc(HWND control) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_USERDATA)); }
 
 bool PointerIsOver(HWND control, LPARAM lParam) {
   RECT client;
@@ -33,8 +31,7 @@ LRESULT CALLBACK ClickOnReleaseProc(HWND control, UINT message, WPARAM wParam, L
                      reinterpret_cast<LPARAM>(control));
       }
       return 0;
-    default:
-      break;
+    default: break;
   }
   const WNDPROC original = OriginalProc(control);
   return original != nullptr ? CallWindowProcA(original, control, message, wParam, lParam)
@@ -45,8 +42,7 @@ LRESULT CALLBACK ClickOnReleaseProc(HWND control, UINT message, WPARAM wParam, L
 
 void MakeClickOnRelease(HWND control) {
   if (control == nullptr) return;
-  const LONG_PTR original =
-      SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ClickOnReleaseProc));
+  const LONG_PTR original = SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ClickOnReleaseProc));
   SetWindowLongPtrA(control, GWLP_USERDATA, original);
 }
 

@@ -7,8 +7,7 @@
 namespace tidemark {
 
 void ShowErrorReport(const std::string& message) {
-  MessageBoxA(nullptr, ErrorReportText(message).c_str(), ApplicationTitle().c_str(),
-              MB_OK | MB_ICONSTOP);
+  MessageBoxA(nullptr, ErrorReportText(message).c_str(), ApplicationTitle().c_str(), MB_OK | MB_ICONSTOP);
 }
 
 }  // namespace tidemark

@@ -2,8 +2,8 @@
 
 #include "engine/StepSlots.h"
 #include "script/ScriptLines.h"
-#include "system/ApplicationTitle.h"
 #include "script/ScriptSections.h"
+#include "system/ApplicationTitle.h"
 #include "system/Waits.h"
 #include "ui/DesignTexts.h"
 #include "ui/MemoText.h"

@@ -81,19 +81,16 @@ void TfRemoveApp::CreateControls() {
   constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
   btnStart = CreateControl(window, "BUTTON", design::kStartButton, WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, 0,
                            ids::kBtnStart, 392, 96, 75, 25, font);
-  btnAbout = CreateControl(window, "BUTTON", design::kAboutButton, kButton, 0, ids::kBtnAbout, 232, 368, 75, 25,
-                           font);
+  btnAbout = CreateControl(window, "BUTTON", design::kAboutButton, kButton, 0, ids::kBtnAbout, 232, 368, 75, 25, font);
   btnHome = CreateControl(window, "BUTTON", design::kHomeButton, kButton, 0, ids::kBtnHome, 312, 368, 75, 25, font);
-  btnClose = CreateControl(window, "BUTTON", design::kCloseButton, kButton, 0, ids::kBtnClose, 392, 368, 75, 25,
-                           font);
+  btnClose = CreateControl(window, "BUTTON", design::kCloseButton, kButton, 0, ids::kBtnClose, 392, 368, 75, 25, font);
 
   GroupBox1 = CreateControl(window, "BUTTON", design::kProgressGroup, BS_GROUPBOX | WS_CLIPCHILDREN,
                             WS_EX_CONTROLPARENT, ids::kGroupBox1, 16, 128, 457, 233, font);
   // Word wrap: no ES_AUTOHSCROLL. ES_AUTOVSCROLL keeps an edit control from
   // refusing text beyond its last visible line.
-  mmStatus = CreateControl(GroupBox1, "EDIT", "",
-                           WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, WS_EX_CLIENTEDGE,
-                           ids::kMmStatus, 16, 24, 409, 185, font);
+  mmStatus = CreateControl(GroupBox1, "EDIT", "", WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+                           WS_EX_CLIENTEDGE, ids::kMmStatus, 16, 24, 409, 185, font);
   SetWindowLongPtrA(mmStatus, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   m_memoProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(mmStatus, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TfRemoveApp::MemoProc)));
@@ -202,9 +199,7 @@ LRESULT TfRemoveApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ReportCurrentException();
       }
       return 0;
-    case WM_CLOSE:
-      CloseWindow();
-      return 0;
+    case WM_CLOSE: CloseWindow(); return 0;
     case WM_ACTIVATE:
       // Keep the focused control across deactivation (the About window, a
       // message box), as the dialog manager does for dialogs.
@@ -238,8 +233,7 @@ LRESULT TfRemoveApp::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    default:
-      break;
+    default: break;
   }
   return DefaultHandling(message, wParam, lParam);
 }

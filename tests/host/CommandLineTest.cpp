@@ -6,8 +6,8 @@ namespace tidemark {
 namespace {
 
 TEST(RegistrationSwitch, EitherPrefixAndAnyLetterCase) {
-  for (const char* parameter : {"/REGSERVER", "-REGSERVER", "/regserver", "-RegServer", "/UNREGSERVER",
-                                "-unregserver", "/UnRegServer"}) {
+  for (const char* parameter :
+       {"/REGSERVER", "-REGSERVER", "/regserver", "-RegServer", "/UNREGSERVER", "-unregserver", "/UnRegServer"}) {
     EXPECT_TRUE(IsRegistrationSwitch(parameter)) << parameter;
   }
 }

@@ -8,8 +8,7 @@ namespace {
 TEST(Cp949Literals, KoreanLiteralsReachTheBinaryAsCodePage949Bytes) {
   // "검색도우미": the category of the embedded script.
   EXPECT_EQ(std::string("검색도우미"), "\xB0\xCB\xBB\xF6\xB5\xB5\xBF\xEC\xB9\xCC");
-  EXPECT_EQ(std::string("파일을 제거합니다."),
-            "\xC6\xC4\xC0\xCF\xC0\xBB \xC1\xA6\xB0\xC5\xC7\xD5\xB4\xCF\xB4\xD9.");
+  EXPECT_EQ(std::string("파일을 제거합니다."), "\xC6\xC4\xC0\xCF\xC0\xBB \xC1\xA6\xB0\xC5\xC7\xD5\xB4\xCF\xB4\xD9.");
 }
 
 TEST(Cp949Compare, FoldsOnlySingleByteAsciiLetters) {
@@ -33,7 +32,10 @@ TEST(Cp949Compare, UpperCasingLeavesDoubleByteCharactersAlone) {
 TEST(Cp949Search, MatchesOnlyOnCharacterBoundaries) {
   // "\x81\x41" holds an 'A' as trail byte; searching "A" must skip it.
   EXPECT_EQ(FindOnCharBoundary("\x81\x41", "A"), std::string::npos);
-  EXPECT_EQ(FindOnCharBoundary("\x81\x41" "A", "A"), 2u);
+  EXPECT_EQ(FindOnCharBoundary("\x81\x41"
+                               "A",
+                               "A"),
+            2u);
   EXPECT_EQ(FindOnCharBoundary("%TEMP%\\%TEMP%", "%TEMP%", 1), 7u);
   EXPECT_EQ(FindOnCharBoundary("abc", "abcd"), std::string::npos);
 }
@@ -42,8 +44,8 @@ TEST(Cp949Validity, RejectsBytesOutsideTheCodePage) {
   EXPECT_TRUE(IsValidCp949("category=\xB0\xCB\xBB\xF6"));
   EXPECT_FALSE(IsValidCp949("\xFF"));
   EXPECT_FALSE(IsValidCp949("\x80"));
-  EXPECT_FALSE(IsValidCp949("\xB0"));         // lead byte without its trail
-  EXPECT_FALSE(IsValidCp949("\xB0\x20"));     // a blank cannot trail
+  EXPECT_FALSE(IsValidCp949("\xB0"));      // lead byte without its trail
+  EXPECT_FALSE(IsValidCp949("\xB0\x20"));  // a blank cannot trail
 }
 
 }  // namespace

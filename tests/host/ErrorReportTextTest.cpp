@@ -30,8 +30,14 @@ TEST(ApplicationTitle, ADoubleByteFirstCharacterIsKeptWhole) {
   EXPECT_EQ(ApplicationTitleFromPath("C:\\x\\제거Tool.EXE"), "제거tool");
   // 81 41 is one character whose trail byte is the letter 'A': lower-casing
   // it would make another character of it.
-  EXPECT_EQ(ApplicationTitleFromPath("\x81" "ABC.exe"), "\x81" "Abc");
-  EXPECT_EQ(ApplicationTitleFromPath("X\x81" "A.exe"), "X\x81" "A");
+  EXPECT_EQ(ApplicationTitleFromPath("\x81"
+                                     "ABC.exe"),
+            "\x81"
+            "Abc");
+  EXPECT_EQ(ApplicationTitleFromPath("X\x81"
+                                     "A.exe"),
+            "X\x81"
+            "A");
 }
 
 }  // namespace

@@ -14,12 +14,12 @@ void ExpectSplit(const char* path, const char* folder, const char* mask) {
 
 TEST(MaskPath, SplitsAtTheLastSeparator) {
   ExpectSplit("C:\\Program Files\\lumenseek\\*.*", "C:\\Program Files\\lumenseek", "*.*");
-  ExpectSplit("C:\\*.tmp", "C:\\", "*.tmp");            // the root keeps its backslash
-  ExpectSplit("C:*.tmp", "C:", "*.tmp");                // a colon stays with the drive
-  ExpectSplit("\\*.tmp", "\\", "*.tmp");                // first character
+  ExpectSplit("C:\\*.tmp", "C:\\", "*.tmp");  // the root keeps its backslash
+  ExpectSplit("C:*.tmp", "C:", "*.tmp");      // a colon stays with the drive
+  ExpectSplit("\\*.tmp", "\\", "*.tmp");      // first character
   ExpectSplit("\\\\server\\share\\a.txt", "\\\\server\\share", "a.txt");
   ExpectSplit("C:\\dir\\\\a.txt", "C:\\dir\\\\", "a.txt");  // doubled backslash stays
-  ExpectSplit("C:\\dir\\", "C:\\dir", "");               // no mask
+  ExpectSplit("C:\\dir\\", "C:\\dir", "");                  // no mask
   ExpectSplit("C:\\\xB0\xCB\\\xBB\xF6.dat", "C:\\\xB0\xCB", "\xBB\xF6.dat");
 }
 
@@ -42,9 +42,9 @@ TEST(MaskPath, OnlyDriveRootedPathsAreFullyQualified) {
     EXPECT_TRUE(IsFullyQualifiedPath(path)) << path;
   }
   // Network shares and device paths, in every spelling, are not.
-  for (const char* path : {"", "\\", "\\x", "C:", "C:x", "x\\y", "1:\\x", "\\\\\\x", "drivers",
-                           "\\\\server\\share", "//server/share", "\\/server\\share", "\\\\?\\C:\\x",
-                           "\\\\.\\C:\\x", "//?/C:/x", "\\??\\C:\\x"}) {
+  for (const char* path :
+       {"", "\\", "\\x", "C:", "C:x", "x\\y", "1:\\x", "\\\\\\x", "drivers", "\\\\server\\share", "//server/share",
+        "\\/server\\share", "\\\\?\\C:\\x", "\\\\.\\C:\\x", "//?/C:/x", "\\??\\C:\\x"}) {
     EXPECT_FALSE(IsFullyQualifiedPath(path)) << path;
   }
 }

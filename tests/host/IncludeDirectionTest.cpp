@@ -50,8 +50,10 @@ TEST(IncludeDirection, RuleSeesEveryWayOfWritingAnInclude) {
             std::vector<std::string>{"1: #include \"engine/PathMacros.h\""});
   EXPECT_EQ(UpwardIncludes("script", "\n  #  include \"ui/x.h\"\r\n").size(), 1u);
   EXPECT_EQ(UpwardIncludes("engine", "#include \"ui/x.h\"\n#include \"script/y.h\"\n").size(), 1u);
-  EXPECT_TRUE(UpwardIncludes("ui", "#include \"engine/a.h\"\n#include \"script/b.h\"\n#include \"system/c.h\"\n").empty());
-  EXPECT_TRUE(UpwardIncludes("script", "#include \"script/a.h\"\n#include <engine/b.h>\n// #include \"ui/c.h\"\n").empty());
+  EXPECT_TRUE(
+      UpwardIncludes("ui", "#include \"engine/a.h\"\n#include \"script/b.h\"\n#include \"system/c.h\"\n").empty());
+  EXPECT_TRUE(
+      UpwardIncludes("script", "#include \"script/a.h\"\n#include <engine/b.h>\n// #include \"ui/c.h\"\n").empty());
 }
 
 TEST(IncludeDirection, NoSourceFileIncludesAFolderAboveItsOwn) {

@@ -45,7 +45,9 @@ TEST(LintTerminalText, BytesThatAreNoCharacterAreShownAsEscapes) {
   // cannot trail it, or at the end, stands alone.
   EXPECT_EQ(Cp949ToUtf8("a\x80z"), "a\\x80z");
   EXPECT_EQ(Cp949ToUtf8("\xFF"), "\\xFF");
-  EXPECT_EQ(Cp949ToUtf8("\xB0" "1"), "\\xB01");
+  EXPECT_EQ(Cp949ToUtf8("\xB0"
+                        "1"),
+            "\\xB01");
   EXPECT_EQ(Cp949ToUtf8("x\xB0"), "x\\xB0");
   // A UTF-8 file read as code page 949: the "\xEA\xB2" pair is a character,
   // the 0x80 after it is not.

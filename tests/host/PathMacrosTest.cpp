@@ -25,8 +25,7 @@ TEST(PathMacros, MacroIsReplacedAndTheRestCopied) {
 TEST(PathMacros, EveryMacroMapsToItsOwnFolder) {
   const FakeFolders folders;
   for (const PathMacro& macro : kPathMacros) {
-    const std::string expected =
-        macro.csidl == kTempFolder ? *folders.temp : folders.folders.at(macro.csidl);
+    const std::string expected = macro.csidl == kTempFolder ? *folders.temp : folders.folders.at(macro.csidl);
     EXPECT_EQ(Expand(std::string(macro.macro), folders), expected) << macro.macro;
   }
 }
@@ -71,7 +70,9 @@ TEST(PathMacros, LeadByteBeforeAMacroDoesNotSwallowIt) {
   const FakeFolders folders;
   // '%' can never be a trail byte, so a stray lead byte before a macro is a
   // character of its own and the macro still starts on a boundary.
-  EXPECT_EQ(Expand("\xB0%TEMP%", folders), "\xB0" "C:\\Users\\kim\\AppData\\Local\\Temp");
+  EXPECT_EQ(Expand("\xB0%TEMP%", folders),
+            "\xB0"
+            "C:\\Users\\kim\\AppData\\Local\\Temp");
   EXPECT_EQ(Expand("\xB0\xCB\\%TEMP%", folders), "\xB0\xCB\\C:\\Users\\kim\\AppData\\Local\\Temp");
 }
 

@@ -32,13 +32,13 @@ TEST(MatchesFileMask, WildcardsOnLongNames) {
       {"a?c", "abc", true},
       {"a?c", "ac", false},
       {"a?c", "abbc", false},
-      {"?", "\xB0\xCB", true},              // one whole double-byte character
+      {"?", "\xB0\xCB", true},  // one whole double-byte character
       {"??", "\xB0\xCB", false},
       {"\xB0\xCB?.dat", "\xB0\xCB\xBB\xF6.dat", true},
       {"*\xBB\xF6.dat", "\xB0\xCB\xBB\xF6.dat", true},
-      {"\xB0\x41*", "\xB0\x61x", false},    // trail bytes are not letters to fold
+      {"\xB0\x41*", "\xB0\x61x", false},  // trail bytes are not letters to fold
       {"\xB0\x61*", "\xB0\x61x", true},
-      {"*a", "\xB0\x61", false},            // "a" never matches half of a character
+      {"*a", "\xB0\x61", false},  // "a" never matches half of a character
       {"?a", "\xB0\x61", false},
       {"x.*", "x", true},  // a trailing ".*" matches a name without an extension
       {"x.*", "x.txt", true},
@@ -60,14 +60,13 @@ TEST(MatchesFileMask, WildcardsOnLongNames) {
 }
 
 TEST(IsSafeFolderPath, DriveRootedWithoutClimbingDevicesOrStreams) {
-  for (const char* path : {"C:\\", "C:\\Program Files\\lumenseek", "c:/dir/sub", "C:\\dir\\\\sub", "C:\\a.b\\..c",
-                           "C:\\\xB0\xCB\\x"}) {
+  for (const char* path :
+       {"C:\\", "C:\\Program Files\\lumenseek", "c:/dir/sub", "C:\\dir\\\\sub", "C:\\a.b\\..c", "C:\\\xB0\xCB\\x"}) {
     EXPECT_TRUE(IsSafeFolderPath(path)) << path;
   }
-  for (const char* path :
-       {"C:\\dir\\..", "C:\\dir\\..\\Windows", "C:\\.\\dir", "C:/dir/../x", "C:\\dir\\...", "C:\\dir\\. .",
-        "C:\\dir\\ ", "\\\\server\\share\\dir", "//server/share", "\\\\?\\C:\\dir", "\\\\.\\C:\\dir",
-        "\\??\\C:\\dir", "C:\\dir\\file.txt:stream", "C:dir", "dir\\sub", ""}) {
+  for (const char* path : {"C:\\dir\\..", "C:\\dir\\..\\Windows", "C:\\.\\dir", "C:/dir/../x", "C:\\dir\\...",
+                           "C:\\dir\\. .", "C:\\dir\\ ", "\\\\server\\share\\dir", "//server/share", "\\\\?\\C:\\dir",
+                           "\\\\.\\C:\\dir", "\\??\\C:\\dir", "C:\\dir\\file.txt:stream", "C:dir", "dir\\sub", ""}) {
     EXPECT_FALSE(IsSafeFolderPath(path)) << path;
   }
 }
@@ -103,10 +102,10 @@ TEST(WellKnownFolders, EveryMacroFolderTheProfilesFolderAndSysnative) {
   testing::FakeFolders folders;
   folders.folders.erase(42);  // a folder the shell does not know is left out
   const std::vector<std::string> known = WellKnownFolders(folders);
-  for (const char* folder : {"C:\\Users\\kim\\AppData\\Roaming", "C:\\ProgramData", "C:\\Program Files",
-                             "C:\\Windows", "C:\\Windows\\system32", "C:\\Windows\\SysWOW64", "C:\\Users\\kim",
-                             "C:\\Users\\kim\\Desktop", "C:\\Users\\kim\\AppData\\Local\\Temp", "C:\\Users",
-                             "C:\\Windows\\Sysnative"}) {
+  for (const char* folder :
+       {"C:\\Users\\kim\\AppData\\Roaming", "C:\\ProgramData", "C:\\Program Files", "C:\\Windows",
+        "C:\\Windows\\system32", "C:\\Windows\\SysWOW64", "C:\\Users\\kim", "C:\\Users\\kim\\Desktop",
+        "C:\\Users\\kim\\AppData\\Local\\Temp", "C:\\Users", "C:\\Windows\\Sysnative"}) {
     EXPECT_TRUE(IsWellKnownFolder(folder, known)) << folder;
   }
   EXPECT_FALSE(IsWellKnownFolder("C:\\Program Files (x86)", known));

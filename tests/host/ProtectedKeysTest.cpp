@@ -38,18 +38,17 @@ TEST(IsProtectedRegistryKey, RootsAndTheStandardKeysBelowThem) {
 TEST(IsProtectedRegistryKey, SharedKeysInBothViewsButNotTheKeysBelowThem) {
   for (RegistryRoot root : {kUser, kMachine}) {
     for (const std::string view : {"SOFTWARE\\", "SOFTWARE\\WOW6432Node\\"}) {
-      for (const char* key : {"Microsoft", "Classes", "Policies", "Microsoft\\Windows",
-                              "Microsoft\\Windows\\CurrentVersion", "Microsoft\\Windows\\CurrentVersion\\Policies",
-                              "Microsoft\\Windows\\CurrentVersion\\Run",
-                              "Microsoft\\Windows\\CurrentVersion\\RunOnce",
-                              "Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
+      for (const char* key :
+           {"Microsoft", "Classes", "Policies", "Microsoft\\Windows", "Microsoft\\Windows\\CurrentVersion",
+            "Microsoft\\Windows\\CurrentVersion\\Policies", "Microsoft\\Windows\\CurrentVersion\\Run",
+            "Microsoft\\Windows\\CurrentVersion\\RunOnce", "Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
         EXPECT_TRUE(IsProtectedRegistryKey(root, view + key)) << view + key;
       }
       EXPECT_FALSE(IsProtectedRegistryKey(root, view + "lumenseek"));
       EXPECT_FALSE(IsProtectedRegistryKey(root, view + "Microsoft\\Windows\\CurrentVersion\\Uninstall\\lumenseek"));
       EXPECT_TRUE(IsProtectedRegistryKey(root, view + "Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache"));
-      EXPECT_FALSE(
-          IsProtectedRegistryKey(root, view + "Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\lumenseek"));
+      EXPECT_FALSE(IsProtectedRegistryKey(
+          root, view + "Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\lumenseek"));
       EXPECT_TRUE(IsProtectedRegistryKey(root, view + "Classes\\CLSID"));
       EXPECT_FALSE(IsProtectedRegistryKey(root, view + "Classes\\CLSID\\{8C1B3A52-0000-4000-8000-00000000BEEF}"));
       EXPECT_FALSE(IsProtectedRegistryKey(root, view + "Classes\\lumenseek.document"));

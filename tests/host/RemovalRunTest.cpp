@@ -53,11 +53,10 @@ TEST(RemovalRun, StartButtonRunsItsFiveSlotsWithEightPauses) {
   FakeWindow window;
   window.lines = {"left over from an earlier run"};
   RunRemoval(window, kStartButtonSwitches);
-  EXPECT_EQ(window.lines, (Lines{expected::kRunStarted, "heading 1", "heading 4", "heading 5", "heading 6",
-                                 "heading 7", expected::kRunCompleted}));
-  EXPECT_EQ(window.events,
-            (Lines{"step 1", "pause 200", "pause 200", "pause 200", "step 4", "pause 200", "step 5", "pause 200",
-                   "step 6", "pause 200", "step 7", "pause 200", "pause 200"}));
+  EXPECT_EQ(window.lines, (Lines{expected::kRunStarted, "heading 1", "heading 4", "heading 5", "heading 6", "heading 7",
+                                 expected::kRunCompleted}));
+  EXPECT_EQ(window.events, (Lines{"step 1", "pause 200", "pause 200", "pause 200", "step 4", "pause 200", "step 5",
+                                  "pause 200", "step 6", "pause 200", "step 7", "pause 200", "pause 200"}));
 }
 
 TEST(RemovalRun, AllSwitchesOffStillPausesEightTimes) {

@@ -66,8 +66,8 @@ Snapshot Installed() {
   snapshot.processes.push_back("FakeAgent.exe");  // a second copy: one entry
   // The same Run value under both roots: one entry, which deletes both.
   for (const char* root : {kRootCurrentUser, kRootLocalMachine}) {
-    snapshot.values.push_back(Value(Key(kView32, root, kRun), "FakeAgent", 7,
-                                    "\"C:\\Program Files (x86)\\Fake\\fakeagent.exe\" /tray"));
+    snapshot.values.push_back(
+        Value(Key(kView32, root, kRun), "FakeAgent", 7, "\"C:\\Program Files (x86)\\Fake\\fakeagent.exe\" /tray"));
   }
   AddKey(snapshot, kRootLocalMachine, std::string(kUninstall) + "\\FakeApp");
   const RegistryKey entry = Key(kView32, kRootLocalMachine, std::string(kUninstall) + "\\FakeApp");
@@ -156,7 +156,7 @@ TEST(ScriptDraft, WritesWhatTheProgramWouldReadOtherwiseOrRefuseAsComments) {
   Snapshot after = before;
   after.processes.push_back("svchost.exe");               // one of Windows' own
   AddKey(after, kRootCurrentUser, "Software\\a=b\\Sub");  // the "=" in the name would split the line elsewhere
-  AddKey(after, kRootCurrentUser, " Padded");        // the reader drops the blank
+  AddKey(after, kRootCurrentUser, " Padded");             // the reader drops the blank
   after.values.push_back(Value(Key(kView32, kRootCurrentUser, kRun), "SecurityHealth", 5, "x.exe"));
   after.folders.push_back("C:\\users\\me\\Temp\\odd?name");
   const std::vector<std::string> lines = Lines(DraftScript(before, after));
@@ -219,7 +219,8 @@ TEST(SnapshotCompare, PassesOverTheSystemsOwnBookkeepingOnly) {
   for (const RegistryValue& value : before.values) before.keys.push_back(value.key);
   Snapshot after = before;
   for (RegistryValue& value : after.values) value.hash += 1;
-  after.keys.push_back(Key(kView64, kRootLocalMachine, "SYSTEM\\ControlSet001\\Control\\DeviceClasses\\{884B}\\##?#hid#2\\#\\Control"));
+  after.keys.push_back(
+      Key(kView64, kRootLocalMachine, "SYSTEM\\ControlSet001\\Control\\DeviceClasses\\{884B}\\##?#hid#2\\#\\Control"));
   after.keys.push_back(Key(kView64, kRootLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{884B}\\x"));
   after.services.push_back({"Winedevice2", "C:\\windows\\system32\\winedevice.exe"});
   after.services.push_back({"Winedevice3", "C:\\Program Files\\fake\\winedevice-lookalike.exe"});

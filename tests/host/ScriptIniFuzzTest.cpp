@@ -19,10 +19,35 @@ class NoFolders : public FolderLookup {
 };
 
 std::string RandomScript(std::mt19937& random) {
-  static const char* const kPieces[] = {
-      "[", "]", "=", "\"", "'", " ", "\t", "\r", "\n", "\r\n", "" /* a zero byte */,
-      "FILE", "PATH", "item1", "ITEM1", "%PROGRAM_FILES%", "%TEMP%", "\xB0", "\xB0\xCB", "\x81\x41",
-      "|=|", "\\", "*.*", "x", ";", "\v", "#", "\n;item1=", "\r\n[FILE"};
+  static const char* const kPieces[] = {"[",
+                                        "]",
+                                        "=",
+                                        "\"",
+                                        "'",
+                                        " ",
+                                        "\t",
+                                        "\r",
+                                        "\n",
+                                        "\r\n",
+                                        "" /* a zero byte */,
+                                        "FILE",
+                                        "PATH",
+                                        "item1",
+                                        "ITEM1",
+                                        "%PROGRAM_FILES%",
+                                        "%TEMP%",
+                                        "\xB0",
+                                        "\xB0\xCB",
+                                        "\x81\x41",
+                                        "|=|",
+                                        "\\",
+                                        "*.*",
+                                        "x",
+                                        ";",
+                                        "\v",
+                                        "#",
+                                        "\n;item1=",
+                                        "\r\n[FILE"};
   std::string text;
   const int pieces = std::uniform_int_distribution<int>(0, 400)(random);
   for (int i = 0; i < pieces; ++i) {
@@ -62,11 +87,12 @@ TEST(ScriptIniFuzz, RandomScriptsNeverBreakTheReadingRules) {
         ASSERT_EQ(index.ValueOf(name), EntryValueOf(list, name));
       }
       int calls = 0;
-      const WalkResult walked = WalkSection(script, section, folders, [&](const std::string&, const std::string& value) {
-        EXPECT_FALSE(value.empty());
-        ++calls;
-        return WalkControl::Continue;
-      });
+      const WalkResult walked =
+          WalkSection(script, section, folders, [&](const std::string&, const std::string& value) {
+            EXPECT_FALSE(value.empty());
+            ++calls;
+            return WalkControl::Continue;
+          });
       ASSERT_EQ(walked.handled, calls);
       ASSERT_LE(static_cast<std::size_t>(calls), list.size());
     }

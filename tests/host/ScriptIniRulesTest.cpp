@@ -29,8 +29,7 @@ const ListingFact kListingFacts[] = {
     {"text after the first ']' is ignored", "[FILE] ; old [1]\r\na=1", "FILE", {"a=1"}},
     {"the name ends at the first ']'", "[A]B]\r\na=1", "A", {"a=1"}},
     {"a section line without ']' opens its section", "[A]\r\na=1\r\n[PROCESS\r\nb=2", "PROCESS", {"b=2"}},
-    {"entries after an unclosed section line leave the section before", "[A]\r\na=1\r\n[PROCESS\r\nb=2", "A",
-     {"a=1"}},
+    {"entries after an unclosed section line leave the section before", "[A]\r\na=1\r\n[PROCESS\r\nb=2", "A", {"a=1"}},
     {"blanks around a section name are dropped", " \t[ \tS\v ]\r\na=1", "S", {"a=1"}},
     {"'[]' is a section named ''", "[A]\r\nx=1\r\n[]\r\na=1", "", {"a=1"}},
     {"entries after '[]' leave the section before", "[A]\r\nx=1\r\n[]\r\na=1", "A", {"x=1"}},
@@ -43,7 +42,9 @@ const ListingFact kListingFacts[] = {
     {"quotes that do not match stay", "[S]\r\na='x\"", "S", {"a='x\""}},
     {"inner quotes stay", "[S]\r\na=\"x\"y\"", "S", {"a=x\"y"}},
     {"a line without '=' is not listed", "[S]\r\nno equals here\r\na=1", "S", {"a=1"}},
-    {"a repeated name is listed each time, with the first value", "[S]\r\na=1\r\nb=2\r\nA=3", "S",
+    {"a repeated name is listed each time, with the first value",
+     "[S]\r\na=1\r\nb=2\r\nA=3",
+     "S",
      {"a=1", "b=2", "A=1"}},
     {"only the first of a repeated section is read", "[S]\r\na=1\r\n[s]\r\nb=2", "S", {"a=1"}},
     {"section names ignore case", "[process]\r\na=1", "PROCESS", {"a=1"}},
@@ -121,8 +122,8 @@ TEST(ProfileReadingRules, HugeInputsGiveEntriesByTheRules) {
 }
 
 TEST(EntryListIndex, YieldsExactlyWhatEntryValueOfYields) {
-  const EntryList list{"no equals", "Title=first", "TITLE=second", "titles=other", "=empty name",
-                       "\x81\x41=upper trail", "\x81\x61=lower trail", "x=a=b"};
+  const EntryList list{"no equals",   "Title=first",          "TITLE=second",         "titles=other",
+                       "=empty name", "\x81\x41=upper trail", "\x81\x61=lower trail", "x=a=b"};
   const EntryListIndex index(list);
   for (const char* name : {"title", "TITLE", "titles", "", "no equals", "\x81\x41", "\x81\x61", "X", "missing"}) {
     EXPECT_EQ(index.ValueOf(name), EntryValueOf(list, name)) << name;

@@ -30,8 +30,7 @@ TEST(ScriptIniReading, SectionAndEntryNamesIgnoreCase) {
 
 TEST(ScriptIniReading, RepeatedNameIsShadowedByTheFirst) {
   // Both names are listed, but each lookup yields the first entry's value.
-  EXPECT_EQ(Entries("[S]\r\nitem1=first\r\nITEM1=second", "S"),
-            (EntryList{"item1=first", "ITEM1=first"}));
+  EXPECT_EQ(Entries("[S]\r\nitem1=first\r\nITEM1=second", "S"), (EntryList{"item1=first", "ITEM1=first"}));
 }
 
 TEST(ScriptIniReading, BlanksAroundNamesAndValuesAreDropped) {
@@ -40,10 +39,8 @@ TEST(ScriptIniReading, BlanksAroundNamesAndValuesAreDropped) {
 }
 
 TEST(ScriptIniReading, OnePairOfMatchingQuotesIsRemoved) {
-  const std::string text =
-      "[S]\r\na=\"quoted\"\r\nb='single'\r\nc=\"mixed'\r\nd=\"\"x\"\"\r\ne=\" inner \"\r\nf=\"";
-  EXPECT_EQ(Entries(text, "S"),
-            (EntryList{"a=quoted", "b=single", "c=\"mixed'", "d=\"x\"", "e= inner ", "f=\""}));
+  const std::string text = "[S]\r\na=\"quoted\"\r\nb='single'\r\nc=\"mixed'\r\nd=\"\"x\"\"\r\ne=\" inner \"\r\nf=\"";
+  EXPECT_EQ(Entries(text, "S"), (EntryList{"a=quoted", "b=single", "c=\"mixed'", "d=\"x\"", "e= inner ", "f=\""}));
 }
 
 TEST(ScriptIniReading, ValueAfterTheFirstEqualsKeepsFurtherEquals) {
@@ -96,8 +93,7 @@ TEST(ScriptIniReading, KoreanNamesAndValuesPassByteForByte) {
 }
 
 TEST(ScriptIniMalformed, LinesOutsideTheFormatAreNotEntries) {
-  const std::string text =
-      "orphan=before any section\r\n[S]\r\n; a comment\r\nno equals sign\r\n[broken\r\nx=1\r\n";
+  const std::string text = "orphan=before any section\r\n[S]\r\n; a comment\r\nno equals sign\r\n[broken\r\nx=1\r\n";
   const ScriptIni script(text);
   // "[broken" opens the section "broken", which takes x=1 from [S].
   EXPECT_EQ(Entries(text, "S"), EntryList{});

@@ -57,8 +57,7 @@ constexpr Severity N = Severity::Note;
 
 TEST(ScriptLintBytes, InvalidCodePage949IsAnError) {
   // "검" in UTF-8: a valid lead and trail pair, then a lone 0x80.
-  ExpectFindings(Script({"[APPTYPE]", "title=ok", "category=\xEA\xB2\x80"}),
-                 {{3, E, "column 12 (0x80)"}});
+  ExpectFindings(Script({"[APPTYPE]", "title=ok", "category=\xEA\xB2\x80"}), {{3, E, "column 12 (0x80)"}});
   ExpectFindings(Script({"[PROCESS]", "a=\xFF.exe"}), {{2, E, "not valid code page 949"}});
   ExpectClean(Script({"[APPTYPE]", "category=검색도우미", "title=lumenseek"}));
 }
@@ -110,8 +109,9 @@ TEST(ScriptLintListing, ValueLongerThan2047BytesIsAnError) {
 
 TEST(ScriptLintWalk, RepeatedNameSaysWhichValueIsHandledTwiceAndWhichNever) {
   ExpectFindings(Script({"[PROCESS]", "item1=a.exe", "item2=b.exe", "ITEM1=c.exe"}),
-                 {{4, E, "repeats 'item1' of line 2: the walk handles that entry's value 'a.exe' again and never "
-                         "this one, 'c.exe'"}});
+                 {{4, E,
+                   "repeats 'item1' of line 2: the walk handles that entry's value 'a.exe' again and never "
+                   "this one, 'c.exe'"}});
   ExpectFindings(Script({"[PATH]", "x=C:\\a", "X="}), {{3, E, "this end marker does not end the walk"}});
 }
 
@@ -143,8 +143,9 @@ TEST(ScriptLintValues, KeyPathMadeOfBackslashesIsAnError) {
 
 TEST(ScriptLintValues, UnknownMacroTokensAreWarnings) {
   ExpectFindings(Script({"[FILE]", "a=%temp%\\*.*", "b=C:\\%ProgramFiles%\\x\\*.*", "c=%TEMP%\\lumen*.tmp"}),
-                 {{2, W, "'%temp%' is not one of the thirteen folder macros (they are matched exactly, in upper "
-                         "case: '%TEMP%')"},
+                 {{2, W,
+                   "'%temp%' is not one of the thirteen folder macros (they are matched exactly, in upper "
+                   "case: '%TEMP%')"},
                   {3, W, "'%ProgramFiles%' is not one of the thirteen"}});
   ExpectFindings(Script({"[STARTRUN]", "x=%PROGRAM_FILES%\\x.exe %appdata%"}), {{2, W, "'%appdata%'"}});
 }
@@ -173,17 +174,18 @@ TEST(ScriptLintValues, PathThatIsNeitherFullNorMacroIsRefused) {
 }
 
 TEST(ScriptLintValues, FileValueWithoutAMaskIsReported) {
-  ExpectFindings(Script({"[FILE]", "a=%PROGRAM_FILES%\\lumenseek\\", "b=%PROGRAM_FILES%\\lumenseek", "c=%TEMP%",
-                         "d=C:\\one.txt"}),
-                 {{2, E, "ends in '\\': it has no file mask, so the program refuses it"},
-                  {3, W, "its last part 'lumenseek' has neither a wildcard nor an extension"},
-                  {4, W, "its last part '%TEMP%'"}});
+  ExpectFindings(
+      Script({"[FILE]", "a=%PROGRAM_FILES%\\lumenseek\\", "b=%PROGRAM_FILES%\\lumenseek", "c=%TEMP%", "d=C:\\one.txt"}),
+      {{2, E, "ends in '\\': it has no file mask, so the program refuses it"},
+       {3, W, "its last part 'lumenseek' has neither a wildcard nor an extension"},
+       {4, W, "its last part '%TEMP%'"}});
 }
 
 TEST(ScriptLintValues, RegistryNameNotShortenedIsAWarning) {
   ExpectFindings(Script({"[HKEY_CURRENT_USER]", "SOFTWARE\\Vendor\\Sub=Vendor"}),
-                 {{2, W, "'SOFTWARE\\Vendor\\Sub' holds the value 'Vendor' but not exactly as its last path "
-                         "component"}});
+                 {{2, W,
+                   "'SOFTWARE\\Vendor\\Sub' holds the value 'Vendor' but not exactly as its last path "
+                   "component"}});
   // A last component in another case is cut like an exact one.
   ExpectClean(Script({"[HKEY_CURRENT_USER]", "SOFTWARE\\Vendor=Vendor", "SOFTWARE=lumenseek", "Other=Other",
                       "SOFTWARE\\Lumen=lumen"}));
@@ -246,8 +248,9 @@ TEST(ScriptLintRefusals, ProtectedAndRootRelativeRegistryKeysAreErrors) {
 TEST(ScriptLintRefusals, RegistryEntryNameWithARootNameDeletesNothing) {
   ExpectFindings(Script({"[HKEY_CURRENT_USER]", "HKEY_CURRENT_USER\\Software=lumenseek", "[HKEY_LOCAL_MACHINE]",
                          "hklm\\SOFTWARE\\Vendor=Vendor", "HKLMX\\SOFTWARE=lumenseek"}),
-                 {{2, E, "starts with the root's name 'HKEY_CURRENT_USER': the program looks for a key of that "
-                         "name below HKEY_CURRENT_USER"},
+                 {{2, E,
+                   "starts with the root's name 'HKEY_CURRENT_USER': the program looks for a key of that "
+                   "name below HKEY_CURRENT_USER"},
                   {4, E, "'HKLM'"}});
 }
 
@@ -281,15 +284,15 @@ TEST(ScriptLintRefusals, BroadMasksInWellKnownFoldersAndDriveRootsAreErrors) {
 }
 
 TEST(ScriptLintRefusals, FileFoldersThatReachElsewhereAreErrors) {
-  ExpectFindings(Script({"[FILE]", "a=%PROGRAM_FILES%\\lumenseek\\..\\*.*", "b=C:\\x\\.\\y\\a.txt",
-                         "c=C:\\x:stream\\*.*", "d=%PROGRAM_FILES%\\lumen*\\*.*", "e=C:\\l?men\\a.txt",
-                         "f=%PROGRAM_FILES%/lumenseek/*.*"}),
-                 {{2, E, "a '.' or '..' component makes Windows climb out"},
-                  {3, E, "'.' or '..'"},
-                  {4, E, "a ':' after the drive's"},
-                  {5, E, "the folder part of '%PROGRAM_FILES%\\lumen*\\*.*' holds a wildcard"},
-                  {6, E, "holds a wildcard: Windows matches wildcards only in the last part"},
-                  {7, E, "holds '/': Windows and the program take it as a folder separator"}});
+  ExpectFindings(
+      Script({"[FILE]", "a=%PROGRAM_FILES%\\lumenseek\\..\\*.*", "b=C:\\x\\.\\y\\a.txt", "c=C:\\x:stream\\*.*",
+              "d=%PROGRAM_FILES%\\lumen*\\*.*", "e=C:\\l?men\\a.txt", "f=%PROGRAM_FILES%/lumenseek/*.*"}),
+      {{2, E, "a '.' or '..' component makes Windows climb out"},
+       {3, E, "'.' or '..'"},
+       {4, E, "a ':' after the drive's"},
+       {5, E, "the folder part of '%PROGRAM_FILES%\\lumen*\\*.*' holds a wildcard"},
+       {6, E, "holds a wildcard: Windows matches wildcards only in the last part"},
+       {7, E, "holds '/': Windows and the program take it as a folder separator"}});
 }
 
 TEST(ScriptLintRefusals, PathFoldersOfWindowsAndDriveRootsAreErrors) {
@@ -308,8 +311,9 @@ TEST(ScriptLintRefusals, PathFoldersOfWindowsAndDriveRootsAreErrors) {
 TEST(ScriptLintSections, MisspeltSectionNameSuggestsTheMeantOne) {
   ExpectFindings(Script({"[STARTRUNN]", "a=b", "[Start_Run]", "[HKEY_LOCALMACHINE]", "[PROCESES]", "[files]",
                          "[REGISTRYRECOVERY]", "[FOO]", "[OTHER]", "[hklm]"}),
-                 {{1, W, "section [STARTRUNN] is not one the program reads, so its entries have no effect: did you "
-                         "mean [STARTRUN]?"},
+                 {{1, W,
+                   "section [STARTRUNN] is not one the program reads, so its entries have no effect: did you "
+                   "mean [STARTRUN]?"},
                   {3, W, "did you mean [STARTRUN]?"},
                   {4, W, "did you mean [HKEY_LOCAL_MACHINE]?"},
                   {5, W, "did you mean [PROCESS]?"},
@@ -337,8 +341,9 @@ TEST(ScriptLintBytes, Utf8TextThatReadsAsCodePage949IsReported) {
   // pairs, so the byte check passes it.
   const std::string korean = "x\xED\x95\x9C\xEA\xB5\xAD";
   ExpectFindings(Script({"[APPTYPE]", "category=" + korean, "title=t", "[PROCESS]", "a=" + korean + ".exe"}),
-                 {{5, E, "the file is saved as UTF-8, but the program reads it as code page 949: this line's "
-                         "text becomes other characters, so the run looks for other names"}});
+                 {{5, E,
+                   "the file is saved as UTF-8, but the program reads it as code page 949: this line's "
+                   "text becomes other characters, so the run looks for other names"}});
   // Only the labels: they show other text, and nothing else changes.
   ExpectFindings(Script({"[APPTYPE]", "category=" + korean, "title=t"}),
                  {{2, W, "this line's text is shown as other characters"}});
@@ -350,8 +355,8 @@ TEST(ScriptLintBytes, Utf8TextThatReadsAsCodePage949IsReported) {
 
 TEST(ScriptLintNotes, SectionsAndLinesThatAreNeverReadAreNotes) {
   // A plain comment says nothing; one that looks like an entry gets a note.
-  ExpectFindings(Script({"before=x", "[APPTYPE]", "; a comment", " ;title=old", "[OTHER", "title=t", "[Extra]",
-                         "k=v", "[REGISTRY_NAME]", "n=v", "no equals"}),
+  ExpectFindings(Script({"before=x", "[APPTYPE]", "; a comment", " ;title=old", "[OTHER", "title=t", "[Extra]", "k=v",
+                         "[REGISTRY_NAME]", "n=v", "no equals"}),
                  {{1, N, "entry before the first section line"},
                   {2, W, "[APPTYPE] has neither 'category' nor 'title'"},
                   {4, N, "commented out: never handled"},
@@ -389,20 +394,56 @@ TEST(ScriptLintReport, EmbeddedScriptIsCleanAndHandsOnWhatARunHandles) {
   EXPECT_EQ(result.findings.size(), 0u) << Dump(result.findings);
   std::map<std::string, std::size_t> handled;
   for (const WalkedSection& walk : result.walks) handled[std::string(walk.section)] = walk.handled.size();
-  EXPECT_EQ(handled, (std::map<std::string, std::size_t>{{"PROCESS", 2}, {"SERVICE", 0}, {"BHO", 0},
-                                                        {"STARTRUN", 2}, {"UNINSTALL", 1},
-                                                        {"HKEY_CURRENT_USER", 1}, {"HKEY_LOCAL_MACHINE", 1},
-                                                        {"FILE", 1}, {"PATH", 1}, {"REGISTRY_RECOVERY", 0}}));
+  EXPECT_EQ(handled, (std::map<std::string, std::size_t>{{"PROCESS", 2},
+                                                         {"SERVICE", 0},
+                                                         {"BHO", 0},
+                                                         {"STARTRUN", 2},
+                                                         {"UNINSTALL", 1},
+                                                         {"HKEY_CURRENT_USER", 1},
+                                                         {"HKEY_LOCAL_MACHINE", 1},
+                                                         {"FILE", 1},
+                                                         {"PATH", 1},
+                                                         {"REGISTRY_RECOVERY", 0}}));
 }
 
 // --- Random scripts -----------------------------------------------------------
 
 std::string RandomScript(std::mt19937& random) {
   static const char* const kPieces[] = {
-      "[", "]", "=", "\"", " ", "\r\n", "\n", "\r\n[FILE]\r\n", "\r\n[PATH]\r\n", "\r\n[PROCESS]\r\n",
-      "\r\n[HKEY_CURRENT_USER]\r\n", "\r\n[REGISTRY_RECOVERY]\r\n", "\r\n[Other]\r\n", "item1", "ITEM1", "item2",
-      "%PROGRAM_FILES%", "%TEMP%", "%temp%", "%X%", "%", "\xB0\xCB", "\xB0", "\x80", "\xEF\xBB\xBF", "|=|",
-      "HKEY_CURRENT_USER", "\\", "/", ":", "C:\\", "*.*", "x", "", /* a zero byte */
+      "[",
+      "]",
+      "=",
+      "\"",
+      " ",
+      "\r\n",
+      "\n",
+      "\r\n[FILE]\r\n",
+      "\r\n[PATH]\r\n",
+      "\r\n[PROCESS]\r\n",
+      "\r\n[HKEY_CURRENT_USER]\r\n",
+      "\r\n[REGISTRY_RECOVERY]\r\n",
+      "\r\n[Other]\r\n",
+      "item1",
+      "ITEM1",
+      "item2",
+      "%PROGRAM_FILES%",
+      "%TEMP%",
+      "%temp%",
+      "%X%",
+      "%",
+      "\xB0\xCB",
+      "\xB0",
+      "\x80",
+      "\xEF\xBB\xBF",
+      "|=|",
+      "HKEY_CURRENT_USER",
+      "\\",
+      "/",
+      ":",
+      "C:\\",
+      "*.*",
+      "x",
+      "", /* a zero byte */
   };
   constexpr std::size_t kZero = std::size(kPieces) - 1;
   std::string text;
@@ -415,7 +456,8 @@ std::string RandomScript(std::mt19937& random) {
       // Rarely a section long enough to overflow the name listing.
       if (std::uniform_int_distribution<int>(0, 40)(random) != 0) continue;
       text += "\r\n[FILE]\r\n";
-      for (int entry = 0; entry < 200; ++entry) text += "n" + std::to_string(entry) + std::string(95, 'n') + "=C:\\a\r\n";
+      for (int entry = 0; entry < 200; ++entry)
+        text += "n" + std::to_string(entry) + std::string(95, 'n') + "=C:\\a\r\n";
     } else if (pick == kZero) {
       if (std::uniform_int_distribution<int>(0, 20)(random) == 0) text.push_back('\0');
     } else {
@@ -449,8 +491,8 @@ TEST(ScriptLintRandom, NeverCrashesAndHandsOnWhatTheWalkHandsOn) {
 
     ASSERT_EQ(result.walks.size(), 10u);
     for (const WalkedSection& walk : result.walks) {
-      const WalkResult walked = WalkSection(script, walk.section, folders,
-                                            [](const std::string&, const std::string&) { return WalkControl::Continue; });
+      const WalkResult walked = WalkSection(
+          script, walk.section, folders, [](const std::string&, const std::string&) { return WalkControl::Continue; });
       ASSERT_EQ(walk.handled.size(), static_cast<std::size_t>(walked.handled)) << walk.section;
       std::size_t previousLine = walk.line;
       for (const HandledEntry& entry : walk.handled) {

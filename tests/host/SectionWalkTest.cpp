@@ -23,8 +23,7 @@ Handled Walk(const std::string& text, std::string_view section, const FakeFolder
 }
 
 TEST(SectionWalk, StopsAtTheFirstEmptyValue) {
-  EXPECT_EQ(Walk("[PROCESS]\r\nitem1=a.exe\r\nitem2=\r\nitem3=c.exe", "PROCESS"),
-            (Handled{{"item1", "a.exe"}}));
+  EXPECT_EQ(Walk("[PROCESS]\r\nitem1=a.exe\r\nitem2=\r\nitem3=c.exe", "PROCESS"), (Handled{{"item1", "a.exe"}}));
   EXPECT_EQ(Walk("[PROCESS]\r\nitem1=\r\nitem2=b.exe", "PROCESS"), Handled{});
   EXPECT_EQ(Walk("[PROCESS]\r\nitem1=\"\"\r\nitem2=b.exe", "PROCESS"), Handled{});
 }
@@ -75,10 +74,13 @@ TEST(SectionWalk, UnresolvedEntriesGoToTheirOwnHandlerAsWritten) {
     unresolved.emplace_back(n, v);
     return WalkControl::Continue;
   };
-  WalkSection(script, "STARTRUN", folders, [&](const std::string& n, const std::string& v) {
-    resolved.emplace_back(n, v);
-    return WalkControl::Continue;
-  }, &asWritten);
+  WalkSection(
+      script, "STARTRUN", folders,
+      [&](const std::string& n, const std::string& v) {
+        resolved.emplace_back(n, v);
+        return WalkControl::Continue;
+      },
+      &asWritten);
   EXPECT_EQ(unresolved, (Handled{{"a", "%PROGRAM_FILES%\\x.exe"}}));
   EXPECT_EQ(resolved, (Handled{{"b", "C:\\Users\\kim\\AppData\\Local\\Temp\\y.exe"}}));
 }
@@ -97,15 +99,14 @@ TEST(SectionWalk, EmbeddedScriptYieldsTheExpectedEntriesPerSection) {
   const std::string script = testing::DefaultScriptBytes();
   ASSERT_FALSE(script.empty());
   const std::map<std::string_view, std::size_t> expected{
-      {sections::kProcess, 2}, {sections::kService, 0},      {sections::kBho, 0},
-      {sections::kStartRun, 2}, {sections::kUninstall, 1},  {sections::kCurrentUser, 1},
-      {sections::kLocalMachine, 1}, {sections::kFile, 1},   {sections::kPath, 1},
+      {sections::kProcess, 2},         {sections::kService, 0},   {sections::kBho, 0},
+      {sections::kStartRun, 2},        {sections::kUninstall, 1}, {sections::kCurrentUser, 1},
+      {sections::kLocalMachine, 1},    {sections::kFile, 1},      {sections::kPath, 1},
       {sections::kRegistryRecovery, 0}};
   for (const auto& [section, count] : expected) {
     EXPECT_EQ(Walk(script, section).size(), count) << section;
   }
-  EXPECT_EQ(Walk(script, sections::kFile),
-            (Handled{{"item1", "C:\\Program Files\\lumenseek\\*.*"}}));
+  EXPECT_EQ(Walk(script, sections::kFile), (Handled{{"item1", "C:\\Program Files\\lumenseek\\*.*"}}));
   EXPECT_EQ(Walk(script, sections::kLocalMachine),
             (Handled{{"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache", "lumenseek"}}));
 }

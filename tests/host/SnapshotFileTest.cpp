@@ -20,8 +20,9 @@ Snapshot AwkwardSnapshot() {
   snapshot.processes = {"lumenseek.exe", "\xB0\xCB\xBB\xF6.exe"};
   snapshot.services = {{"Svc", "\"C:\\x y\\svc.exe\" -k"}};
   snapshot.keys = {{kView32, kRootCurrentUser, "Software\\tab\there"}, {kView64, kRootLocalMachine, "SOFTWARE\\50%"}};
-  snapshot.values = {{{kView32, kRootCurrentUser, "Software\\tab\there"}, "", 1, 0xFEDCBA9876543210ULL, "line\r\nbreak"},
-                     {{kView64, kRootLocalMachine, "SOFTWARE\\50%"}, "name\x7F", 4, 1, ""}};
+  snapshot.values = {
+      {{kView32, kRootCurrentUser, "Software\\tab\there"}, "", 1, 0xFEDCBA9876543210ULL, "line\r\nbreak"},
+      {{kView64, kRootLocalMachine, "SOFTWARE\\50%"}, "name\x7F", 4, 1, ""}};
   snapshot.folders = {"C:\\Program Files (x86)\\lumenseek"};
   snapshot.files = {{"C:\\Program Files (x86)\\lumenseek\\a.exe", 12345678901ULL}};
   snapshot.unreadable = {{"key", "64\\HKLM\\SAM\\SAM", 5}, {"folder", "C:\\System Volume Information", 5}};

@@ -23,9 +23,9 @@ TEST(StepSlotTable, NineSlotsWithTheirRoutinesAndHeadingsInOrder) {
     routines.push_back(slot.routine);
     headings.emplace_back(slot.heading);
   }
-  EXPECT_EQ(routines, (Names{"KillProcesses", "RemoveServices", "RemoveBHOs", "RemoveStartupEntries",
-                             "RemoveUninstallEntries", "RemoveRegistryKeys", "RemoveFilesAndFolders",
-                             "RestoreRegistry", "RestoreFolders"}));
+  EXPECT_EQ(routines,
+            (Names{"KillProcesses", "RemoveServices", "RemoveBHOs", "RemoveStartupEntries", "RemoveUninstallEntries",
+                   "RemoveRegistryKeys", "RemoveFilesAndFolders", "RestoreRegistry", "RestoreFolders"}));
   EXPECT_EQ(headings, (std::vector<std::string>{expected::kKillProcesses, expected::kRemoveServices,
                                                 expected::kRemoveBhos, expected::kRemoveStartupEntries,
                                                 expected::kRemoveUninstallEntries, expected::kRemoveRegistryKeys,
@@ -47,9 +47,9 @@ TEST(StepSlotTable, SectionsReadOnlyByStepsTheStartButtonLeavesOff) {
     EXPECT_TRUE(IsReadOnlyByStepsTheStartButtonLeavesOff(section)) << section;
   }
   // Read by the Start button's run, or by no step at all.
-  for (std::string_view section : {sec::kProcess, sec::kStartRun, sec::kUninstall, sec::kCurrentUser,
-                                   sec::kLocalMachine, sec::kFile, sec::kPath, sec::kAppType, sec::kRegistryName,
-                                   std::string_view("NOSUCHSECTION"), std::string_view()}) {
+  for (std::string_view section :
+       {sec::kProcess, sec::kStartRun, sec::kUninstall, sec::kCurrentUser, sec::kLocalMachine, sec::kFile, sec::kPath,
+        sec::kAppType, sec::kRegistryName, std::string_view("NOSUCHSECTION"), std::string_view()}) {
     EXPECT_FALSE(IsReadOnlyByStepsTheStartButtonLeavesOff(section)) << section;
   }
 }

@@ -97,12 +97,14 @@ TEST(TrialVerdict, JudgesEveryEntryByWhatWasThereBeforeAndAfter) {
 
 TEST(TrialVerdict, ReportsEveryChangeThatNoEntryAccountsFor) {
   Snapshot before = Seeded();
-  before.keys.push_back({kView64, kRootLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\lumenseek"});
-  before.values.push_back({{kView64, kRootLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\lumenseek"},
-                           "seeded",
-                           1,
-                           64,
-                           ""});
+  before.keys.push_back(
+      {kView64, kRootLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\lumenseek"});
+  before.values.push_back(
+      {{kView64, kRootLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\lumenseek"},
+       "seeded",
+       1,
+       64,
+       ""});
   // A key both views see alike is one key: it went with the program's key.
   before.keys.push_back({kView64, kRootCurrentUser, "SOFTWARE\\lumenseek"});
   before.files.push_back({"C:\\tidemark-trial\\before.snap", 1});

@@ -22,12 +22,18 @@ class FakeFolders : public FolderLookup {
     return temp;
   }
 
-  std::map<int, std::string> folders{
-      {26, "C:\\Users\\kim\\AppData\\Roaming"}, {28, "C:\\Users\\kim\\AppData\\Local"},
-      {35, "C:\\ProgramData"}, {11, "C:\\Users\\kim\\Start Menu"}, {2, "C:\\Users\\kim\\Start Menu\\Programs"},
-      {38, "C:\\Program Files"}, {42, "C:\\Program Files (x86)"}, {36, "C:\\Windows"},
-      {37, "C:\\Windows\\system32"}, {41, "C:\\Windows\\SysWOW64"}, {40, "C:\\Users\\kim"},
-      {0, "C:\\Users\\kim\\Desktop"}};
+  std::map<int, std::string> folders{{26, "C:\\Users\\kim\\AppData\\Roaming"},
+                                     {28, "C:\\Users\\kim\\AppData\\Local"},
+                                     {35, "C:\\ProgramData"},
+                                     {11, "C:\\Users\\kim\\Start Menu"},
+                                     {2, "C:\\Users\\kim\\Start Menu\\Programs"},
+                                     {38, "C:\\Program Files"},
+                                     {42, "C:\\Program Files (x86)"},
+                                     {36, "C:\\Windows"},
+                                     {37, "C:\\Windows\\system32"},
+                                     {41, "C:\\Windows\\SysWOW64"},
+                                     {40, "C:\\Users\\kim"},
+                                     {0, "C:\\Users\\kim\\Desktop"}};
   std::optional<std::string> temp = "C:\\Users\\kim\\AppData\\Local\\Temp";
   mutable std::vector<int> lookups;
 };

@@ -15,8 +15,7 @@ namespace tidemark::testing {
 
 inline EntryList ProfileSectionEntries(const std::string& file, const std::string& section) {
   std::vector<char> names(ScriptIni::kNameListingSize);
-  GetPrivateProfileStringA(section.c_str(), nullptr, "", names.data(),
-                           static_cast<DWORD>(names.size()), file.c_str());
+  GetPrivateProfileStringA(section.c_str(), nullptr, "", names.data(), static_cast<DWORD>(names.size()), file.c_str());
   EntryList list;
   char value[ScriptIni::kValueBufferSize];
   for (const char* name = names.data(); *name != '\0'; name += std::strlen(name) + 1) {

@@ -39,8 +39,8 @@ TEST(MessageBoxIconCheck, SeesTheIconOfABoxThatHasOneAndNoneOtherwise) {
     const std::string caption = "Tidemark icon check " + std::to_string(type);
     testing::TestThread shower([&] { MessageBoxA(nullptr, "text", caption.c_str(), type); });
     HWND box = nullptr;
-    testing::WaitUntil([&] { return (box = FindWindowA("#32770", caption.c_str())) != nullptr && IsWindowVisible(box); },
-                       10000);
+    testing::WaitUntil(
+        [&] { return (box = FindWindowA("#32770", caption.c_str())) != nullptr && IsWindowVisible(box); }, 10000);
     if (box != nullptr) {
       EXPECT_EQ(testing::MessageBoxShowsIcon(box), (type & MB_ICONSTOP) != 0) << caption;
       PostMessageA(box, WM_COMMAND, IDOK, 0);

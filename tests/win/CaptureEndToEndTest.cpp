@@ -44,7 +44,8 @@ void SetString(HKEY root, const std::string& path, const char* name, const std::
   ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr),
             ERROR_SUCCESS)
       << path;
-  RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
+  RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                 static_cast<DWORD>(data.size() + 1));
 }
 
 void DeleteTree(HKEY root, const std::string& path) { RegDeleteTreeA(root, path.c_str()); }
@@ -106,7 +107,8 @@ class FakeTarget {
 
 capture::Snapshot TakeSnapshot(const std::string& name) {
   const std::string path = kWork + "\\" + name;
-  TestProcess capture(WindowsPath(TIDEMARK_CAPTURE), "\"" + WindowsPath(TIDEMARK_CAPTURE) + "\" snapshot \"" + path + "\"");
+  TestProcess capture(WindowsPath(TIDEMARK_CAPTURE),
+                      "\"" + WindowsPath(TIDEMARK_CAPTURE) + "\" snapshot \"" + path + "\"");
   EXPECT_EQ(capture.WaitForExit(300000), 0) << "snapshot " << name;
   capture::Snapshot snapshot;
   std::string error;
@@ -129,9 +131,12 @@ std::string Listed(const capture::SnapshotChanges& changes) {
   std::string text;
   for (const auto& key : changes.newKeys) text += "  key added: " + capture::DescribeKey(key) + "\n";
   for (const auto& key : changes.removedKeys) text += "  key removed: " + capture::DescribeKey(key) + "\n";
-  for (const auto& value : changes.newValues) text += "  value added: " + capture::DescribeKey(value.key) + " " + value.name + "\n";
-  for (const auto& value : changes.changedValues) text += "  value changed: " + capture::DescribeKey(value.key) + " " + value.name + "\n";
-  for (const auto& value : changes.removedValues) text += "  value removed: " + capture::DescribeKey(value.key) + " " + value.name + "\n";
+  for (const auto& value : changes.newValues)
+    text += "  value added: " + capture::DescribeKey(value.key) + " " + value.name + "\n";
+  for (const auto& value : changes.changedValues)
+    text += "  value changed: " + capture::DescribeKey(value.key) + " " + value.name + "\n";
+  for (const auto& value : changes.removedValues)
+    text += "  value removed: " + capture::DescribeKey(value.key) + " " + value.name + "\n";
   for (const auto& folder : changes.newFolders) text += "  folder added: " + folder + "\n";
   for (const auto& folder : changes.removedFolders) text += "  folder removed: " + folder + "\n";
   for (const auto& file : changes.newFiles) text += "  file added: " + file.path + "\n";
@@ -158,7 +163,8 @@ TEST(CaptureEndToEnd, TheDraftOfAnObservedInstallationRemovesItAndNothingElse) {
 
   const std::string draftPath = kWork + "\\draft.ini";
   TestProcess draft(WindowsPath(TIDEMARK_CAPTURE), "\"" + WindowsPath(TIDEMARK_CAPTURE) + "\" draft \"" + kWork +
-                                                       "\\before.snap\" \"" + kWork + "\\after.snap\" -o \"" + draftPath + "\"");
+                                                       "\\before.snap\" \"" + kWork + "\\after.snap\" -o \"" +
+                                                       draftPath + "\"");
   ASSERT_EQ(draft.WaitForExit(), 0);
   std::string script;
   ASSERT_TRUE(capture::ReadWholeFile(draftPath, script));

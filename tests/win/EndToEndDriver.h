@@ -41,8 +41,7 @@ class TidemarkProcess {
   // Starts the program with the given parameters; it inherits this
   // process's environment, so TMP and TEMP choose its temporary folder.
   explicit TidemarkProcess(const std::string& parameters = "")
-      : m_process(TidemarkProgram(),
-                  "\"" + TidemarkProgram() + "\"" + (parameters.empty() ? "" : " " + parameters)) {}
+      : m_process(TidemarkProgram(), "\"" + TidemarkProgram() + "\"" + (parameters.empty() ? "" : " " + parameters)) {}
 
   bool Started() const { return m_process.Started(); }
   DWORD Id() const { return m_process.Id(); }
@@ -148,7 +147,6 @@ inline void PressKeys(const std::vector<std::pair<WORD, bool>>& keys) {
   }
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
-
 
 // The focus of another process's window thread (GetFocus sees only this
 // thread's own).

@@ -22,9 +22,9 @@ namespace tidemark {
 namespace {
 
 using testing::ControlOf;
-using testing::PressKeys;
 using testing::FileExists;
 using testing::LumenseekInstallation;
+using testing::PressKeys;
 using testing::RemoveTree;
 using testing::ScratchFolder;
 using testing::TempFolderRedirect;
@@ -32,10 +32,10 @@ using testing::TextOf;
 using testing::TidemarkProcess;
 using testing::WaitUntil;
 
-const std::vector<std::string> kFullRun = {
-    expected::kRunStarted,           expected::kKillProcesses,       expected::kRemoveStartupEntries,
-    expected::kRemoveUninstallEntries, expected::kRemoveRegistryKeys, expected::kRemoveFiles,
-    expected::kRunCompleted};
+const std::vector<std::string> kFullRun = {expected::kRunStarted,           expected::kKillProcesses,
+                                           expected::kRemoveStartupEntries, expected::kRemoveUninstallEntries,
+                                           expected::kRemoveRegistryKeys,   expected::kRemoveFiles,
+                                           expected::kRunCompleted};
 
 // One started program with its own temporary folder.
 class EndToEnd : public ::testing::Test {
@@ -283,7 +283,7 @@ TEST_F(EndToEnd, KeySequenceInTheAboutWindowShowsTheCredit) {
   ASSERT_NE(about, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == about; })) << "the About window is not in front";
 
-  TypeUnderCtrlAlt("TTRQNP");  // the second T breaks the sequence
+  TypeUnderCtrlAlt("TTRQNP");                                         // the second T breaks the sequence
   PressKeys({{'T', true}, {'T', false}, {'R', true}, {'R', false}});  // without modifiers: nothing
   TypeUnderCtrlAlt("TRQNP");
   const HWND credit = program->WaitForWindow("#32770");

@@ -1,12 +1,12 @@
 // Deleting files and folders in real folders under Wine.
 #include <gtest/gtest.h>
 
+#include "engine/FileRemoval.h"
 #include "engine/FileSteps.h"
 #include "engine/Preview.h"
 #include "support/ExpectedTexts.h"
 #include "support/FakeFolders.h"
 #include "support/TestFiles.h"
-#include "engine/FileRemoval.h"
 #include "system/ShellFolders.h"
 #include "win/StepHarness.h"
 #include "win/TestFolders.h"
@@ -72,7 +72,8 @@ TEST_F(FileSteps, SubfolderAndReadOnlyFileKeepTheFolder) {
 
 TEST_F(FileSteps, ChildListedBeforeParentRemovesBoth) {
   CreateDirectoryA((target + "\\sub").c_str(), nullptr);
-  Run("[FILE]\r\na=%PROGRAM_FILES%\\lumenseek\\*.*\r\n[PATH]\r\na=%PROGRAM_FILES%\\lumenseek\r\nb=%PROGRAM_FILES%\\lumenseek\\sub");
+  Run("[FILE]\r\na=%PROGRAM_FILES%\\lumenseek\\*.*\r\n[PATH]\r\na=%PROGRAM_FILES%\\lumenseek\r\nb=%PROGRAM_FILES%"
+      "\\lumenseek\\sub");
   EXPECT_TRUE(FolderExists(target));  // still held the subfolder at its turn
   EXPECT_FALSE(FolderExists(target + "\\sub"));
   Run("[PATH]\r\nb=%PROGRAM_FILES%\\lumenseek\\sub\r\na=%PROGRAM_FILES%\\lumenseek");
@@ -157,9 +158,13 @@ TEST_F(FileSteps, DotComponentsAndDevicePathsDeleteNothing) {
   ASSERT_TRUE(FileExists("\\\\.\\" + target + "\\noextension"));
   for (const char* name : {"empty", "empty2", "empty3"}) CreateDirectoryA((scratch / name).c_str(), nullptr);
   Run("[FILE]\r\na=%PROGRAM_FILES%\\lumenseek2\\..\\lumenseek\\*.*\r\nb=%PROGRAM_FILES%\\lumenseek\\.\\system.dat\r\n"
-      "c=\\\\?\\" + target + "\\lumenseek.exe\r\nd=\\\\.\\" + target + "\\noextension\r\n"
+      "c=\\\\?\\" +
+      target + "\\lumenseek.exe\r\nd=\\\\.\\" + target +
+      "\\noextension\r\n"
       "e=%PROGRAM_FILES%/lumenseek/./*.*\r\nf=%PROGRAM_FILES%\\lumenseek\\hidden.dat\r\n"
-      "[PATH]\r\na=%PROGRAM_FILES%\\lumenseek\\..\\empty\r\nb=\\\\?\\" + scratch.Path() + "\\empty2\r\n"
+      "[PATH]\r\na=%PROGRAM_FILES%\\lumenseek\\..\\empty\r\nb=\\\\?\\" +
+      scratch.Path() +
+      "\\empty2\r\n"
       "c=%PROGRAM_FILES%\\empty3\r\n");
   for (const char* name : {"lumenseek.exe", "noextension", "system.dat"}) {
     EXPECT_TRUE(FileExists(target + "\\" + name)) << name;
@@ -241,8 +246,8 @@ class WellKnownFolderSteps : public FileSteps {
     folders.folders[36] = windows;
     folders.folders[37] = windows + "\\system32";
     folders.folders[40] = scratch / "profiles-folder\\kim";
-    for (const std::string& folder : {windows, windows + "\\system32", scratch / "profiles-folder",
-                                      scratch / "profiles-folder\\kim"}) {
+    for (const std::string& folder :
+         {windows, windows + "\\system32", scratch / "profiles-folder", scratch / "profiles-folder\\kim"}) {
       CreateDirectoryA(folder.c_str(), nullptr);
     }
     for (const char* name : {"win.ini", "noextension", "lumenseek.dll", "other.dll", "system32\\kernel32.dll",
@@ -263,8 +268,8 @@ TEST_F(WellKnownFolderSteps, BroadMasksThereDeleteNothingHoweverSpelled) {
   Run("[FILE]\r\na=%WINDOWS%\\*.*\r\nb=%SYSTEM%\\*.dll\r\nc=" + upper + "\\\\*\r\nd=" + std::string(shortPath) +
       "\\*.*\r\ne=%WINDOWS%/system32/?*.*\r\nf=%PROFILE%\\..\\*.*\r\ng=" + scratch.Path() +
       "\\profiles-folder\\*.dat\r\nh=%WINDOWS%.\\*\r\n");
-  for (const char* name : {"win.ini", "noextension", "lumenseek.dll", "other.dll", "system32\\kernel32.dll",
-                           "system32\\lumenseek.dll"}) {
+  for (const char* name :
+       {"win.ini", "noextension", "lumenseek.dll", "other.dll", "system32\\kernel32.dll", "system32\\lumenseek.dll"}) {
     EXPECT_TRUE(FileExists(windows + "\\" + name)) << name;
   }
   EXPECT_TRUE(FileExists(scratch / "profiles-folder\\ntuser.dat"));
@@ -286,8 +291,7 @@ TEST_F(WellKnownFolderSteps, LiteralStemsAndSingleNamesThereStillGo) {
 TEST(FileStepsOnRealFolders, BroadMasksLeaveTheRealWellKnownFoldersAlone) {
   const std::string extension = "tidemark" + std::to_string(GetCurrentProcessId());
   const std::vector<std::string> decoys = {*GetSpecialFolder(36) + "\\decoy." + extension,
-                                           *GetSpecialFolder(37) + "\\decoy." + extension,
-                                           "C:\\decoy." + extension};
+                                           *GetSpecialFolder(37) + "\\decoy." + extension, "C:\\decoy." + extension};
   for (const std::string& decoy : decoys) WriteFileBytes(decoy, "x");
   StepHarness harness("[FILE]\r\na=%WINDOWS%\\*." + extension + "\r\nb=%SYSTEM%\\*." + extension + "\r\nc=C:\\*." +
                       extension + "\r\nd=c:/*." + extension + "\r\n");

@@ -66,8 +66,7 @@ inline void MakeKey(HKEY root, const std::string& path, REGSAM view = 0) {
 
 inline void SetRunValue(HKEY root, const std::string& name, const std::string& data, REGSAM view = 0) {
   UniqueHKey key;
-  SeedCheck(RegCreateKeyExA(root, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, key.put(), nullptr),
-            kRunKey);
+  SeedCheck(RegCreateKeyExA(root, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, key.put(), nullptr), kRunKey);
   SeedCheck(RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                            static_cast<DWORD>(data.size() + 1)),
             name);

@@ -59,7 +59,7 @@ TEST(PreviewEndToEnd, ListsWhatTheRunThenRemoves) {
   }
   EXPECT_TRUE(Holds(preview, installation.folder + ": removed (empty by then)")) << preview;
   EXPECT_FALSE(Holds(preview, "absent")) << preview;
-  EXPECT_FALSE(Holds(preview, "keep.txt")) << preview;  // the neighbour's file is not listed
+  EXPECT_FALSE(Holds(preview, "keep.txt")) << preview;   // the neighbour's file is not listed
   EXPECT_EQ(installation.TargetsPresent().size(), 11u);  // the preview changed nothing
   EXPECT_TRUE(installation.DecoysMissing().empty());
 

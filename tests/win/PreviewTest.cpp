@@ -5,8 +5,8 @@
 #include <map>
 
 #include "engine/Preview.h"
-#include "engine/StepSlots.h"
 #include "engine/RegistryEntries.h"
+#include "engine/StepSlots.h"
 #include "win/ScratchKey.h"
 #include "win/StepHarness.h"
 #include "win/TestFolders.h"
@@ -92,7 +92,8 @@ class Preview : public ::testing::Test {
   const std::string emptyFolder = scratch / "empty";
   const std::string script = "[PROCESS]\r\nitem1=" + tag + ".exe\r\nitem2=csrss.exe\r\n[STARTRUN]\r\n" + tag +
                              "=%TEMP%\\program\\x.exe\r\n[UNINSTALL]\r\nitem1=" + tag + "\r\nitem2=missing" + tag +
-                             "\r\n[HKEY_CURRENT_USER]\r\nSoftware\\TidemarkTests=" + tag + "\r\nSoftware=\\\r\n"
+                             "\r\n[HKEY_CURRENT_USER]\r\nSoftware\\TidemarkTests=" + tag +
+                             "\r\nSoftware=\\\r\n"
                              "[FILE]\r\nitem1=%TEMP%\\program\\*.*\r\n[PATH]\r\nitem1=%TEMP%\\program\r\n"
                              "item2=%TEMP%\\empty\r\n";
 };

@@ -8,8 +8,8 @@
 #include "system/Services.h"
 #include "system/UniqueHandle.h"
 #include "win/DialogDismisser.h"
-#include "win/StepHarness.h"
 #include "win/LumenseekInstallation.h"
+#include "win/StepHarness.h"
 #include "win/TestFolders.h"
 
 namespace tidemark {
@@ -78,7 +78,8 @@ TEST(Processes, StepEndsEveryListedProgramAndPostsOnlyItsHeading) {
   RunningProgram agent(folder / "lumenseekagent.exe");
   RunningProgram main(folder / "lumenseek.exe");
   RunningProgram decoy(folder / "lumenseek-updater.exe");
-  StepHarness harness("[PROCESS]\r\nitem1=lumenseekagent.exe\r\nitem2=LUMENSEEK.EXE\r\nitem3=\r\nitem4=lumenseek-updater.exe");
+  StepHarness harness(
+      "[PROCESS]\r\nitem1=lumenseekagent.exe\r\nitem2=LUMENSEEK.EXE\r\nitem3=\r\nitem4=lumenseek-updater.exe");
   KillProcesses(harness);
   EXPECT_TRUE(agent.WaitEnded());
   EXPECT_TRUE(main.WaitEnded());
@@ -112,8 +113,8 @@ TEST(Services, StepStopsAndDeletesEachServiceWithAPauseBetween) {
   // to delete a service that another was created after, which Windows does
   // not; the second entry names a service that does not exist, which sc
   // reports without stopping the walk.
-  const std::string name = "TidemarkTest" + std::to_string(GetCurrentProcessId()) + "_" +
-                           std::to_string(GetTickCount64());
+  const std::string name =
+      "TidemarkTest" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount64());
   ASSERT_TRUE(ShellRunAndWait("sc", "create " + name + " binPath= \"C:\\tidemark-test\\service.exe\""));
   ASSERT_TRUE(ServiceExists(name));
   StepHarness harness("[SERVICE]\r\na=" + name + "\r\nb=TidemarkNoSuchService\r\nc=\r\nd=" + name);
@@ -162,7 +163,8 @@ class ComServers : public ::testing::Test {
     int count = 0;
     HANDLE search = FindFirstFileA((module + "." + what + ".*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
-    do ++count; while (FindNextFileA(search, &found));
+    do ++count;
+    while (FindNextFileA(search, &found));
     FindClose(search);
     return count;
   }

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "engine/ShellFolderLookup.h"
 #include "support/ExpectedTexts.h"
 #include "support/FakeFolders.h"
 #include "support/TestFiles.h"
-#include "engine/ShellFolderLookup.h"
 #include "system/UniqueHandle.h"
 #include "ui/RemoveApp.h"
 #include "win/TestFolders.h"
@@ -20,7 +20,7 @@ using testing::WriteFileBytes;
 // Reads a file as a reader that shares everything with its other users.
 std::string ReadSharingEverything(const std::string& path) {
   UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr));
+                              nullptr, OPEN_EXISTING, 0, nullptr));
   if (!file) return "<cannot open: " + std::to_string(GetLastError()) + ">";
   std::string bytes(64 * 1024, '\0');
   DWORD read = 0;
@@ -93,8 +93,8 @@ TEST_F(Provisioning, CloseDeletesTheFileEvenWhileSomeoneReadsIt) {
   TfRemoveApp app(folders);
   app.FormCreate();
   UniqueFile reader(CreateFileA(scriptPath.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
   ASSERT_TRUE(reader);
   app.FormClose();
   reader.reset();  // the file goes with its last handle

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/Preview.h"
+#include "engine/RegistryEntries.h"
 #include "engine/RegistrySteps.h"
 #include "support/ExpectedTexts.h"
 #include "support/FakeFolders.h"
 #include "support/TestFiles.h"
-#include "engine/RegistryEntries.h"
 #include "win/RegistryLinks.h"
 #include "win/ScratchKey.h"
 #include "win/StepHarness.h"
@@ -34,8 +34,9 @@ void MakeKey(HKEY root, const std::string& path) {
 }
 
 void SetString(HKEY root, const std::string& path, const std::string& name, const std::string& data) {
-  ASSERT_EQ(RegSetKeyValueA(root, path.c_str(), name.c_str(), REG_SZ, data.c_str(), static_cast<DWORD>(data.size() + 1)),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetKeyValueA(root, path.c_str(), name.c_str(), REG_SZ, data.c_str(), static_cast<DWORD>(data.size() + 1)),
+      ERROR_SUCCESS);
 }
 
 // The string value, read in the caller's registry view or in the one given.
@@ -91,8 +92,8 @@ TEST_F(RegistrySteps, StartupValuesGoFromBothRootsAndSiblingsStay) {
     SetString(root, kRunKeyPath, tag, "C:\\x.exe");
     SetString(root, kRunKeyPath, tag + "-sibling", "C:\\y.exe");
   }
-  const auto lines = Run(RemoveStartupEntries, "[STARTRUN]\r\n" + tag + "=%PROGRAM_FILES%\\x.exe\r\nother=\r\n" +
-                                                   tag + "-sibling=C:\\y.exe");
+  const auto lines = Run(RemoveStartupEntries,
+                         "[STARTRUN]\r\n" + tag + "=%PROGRAM_FILES%\\x.exe\r\nother=\r\n" + tag + "-sibling=C:\\y.exe");
   EXPECT_EQ(lines, (std::vector<std::string>{expected::kRemoveStartupEntries}));
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     EXPECT_EQ(GetString(root, kRunKeyPath, tag), std::nullopt);
@@ -157,8 +158,8 @@ TEST_F(RegistrySteps, KeysAreDeletedBelowTheirParentInBothSections) {
   }
   // A full-path name whose last component differs from the value only in
   // case names the same key and is cut to its parent like an exact one.
-  const std::string section = "\r\n" + scratch + "=Vendor\r\n" + scratch + "\\FullPath=FullPath\r\n" + scratch +
-                              "\\OTHERCASE=OtherCase\r\n";
+  const std::string section =
+      "\r\n" + scratch + "=Vendor\r\n" + scratch + "\\FullPath=FullPath\r\n" + scratch + "\\OTHERCASE=OtherCase\r\n";
   const auto lines = Run(RemoveRegistryKeys, "[HKEY_CURRENT_USER]" + section + "[HKEY_LOCAL_MACHINE]" + section);
   EXPECT_EQ(lines, (std::vector<std::string>{expected::kRemoveRegistryKeys}));
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
@@ -242,13 +243,15 @@ TEST_F(RegistrySteps, ProtectedKeysAreRefusedHoweverSpelt) {
     SetString(root, kRunKeyPath, tag + "-sibling", "C:\\y.exe");
     MakeKey(root, scratch + "\\Gone");
   }
-  const std::string section = "\r\nSoftware\\Microsoft\\Windows\\CurrentVersion=RunOnce"
-                              "\r\nSOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUNONCE=RunOnce"
-                              "\r\nsoftware\\\\microsoft\\windows\\currentversion\\\\=runonce\\\\"
-                              "\r\nSoftware\\Microsoft\\Windows=CurrentVersion\\RunOnce"
-                              "\r\nSoftware\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion=RunOnce"
-                              "\r\nSoftware\\Microsoft\\Windows\\CurrentVersion\\Run=Run"
-                              "\r\n" + scratch + "=Gone\r\n";
+  const std::string section =
+      "\r\nSoftware\\Microsoft\\Windows\\CurrentVersion=RunOnce"
+      "\r\nSOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUNONCE=RunOnce"
+      "\r\nsoftware\\\\microsoft\\windows\\currentversion\\\\=runonce\\\\"
+      "\r\nSoftware\\Microsoft\\Windows=CurrentVersion\\RunOnce"
+      "\r\nSoftware\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion=RunOnce"
+      "\r\nSoftware\\Microsoft\\Windows\\CurrentVersion\\Run=Run"
+      "\r\n" +
+      scratch + "=Gone\r\n";
   Run(RemoveRegistryKeys, "[HKEY_CURRENT_USER]" + section + "[HKEY_LOCAL_MACHINE]" + section);
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     EXPECT_TRUE(KeyExists(root, kRunOnce + decoy));
@@ -283,7 +286,8 @@ TEST_F(RegistrySteps, ThePreviewCountsWhatTheStepsDelete) {
   MakeKey(HKEY_CURRENT_USER, scratch + "\\Outside\\Child");
   MakeKey(HKEY_CURRENT_USER, scratch + "\\Vendor\\Plain");
   ASSERT_TRUE(testing::CreateRegistryLink(HKEY_CURRENT_USER, scratch + "\\Vendor\\Link", scratch + "\\Outside"));
-  testing::StepHarness harness("[UNINSTALL]\r\nitem1=" + tag + "\\Nested\r\n[HKEY_CURRENT_USER]\r\n"
+  testing::StepHarness harness("[UNINSTALL]\r\nitem1=" + tag +
+                               "\\Nested\r\n[HKEY_CURRENT_USER]\r\n"
                                "Software\\Microsoft\\Windows\\CurrentVersion\\=RunOnce\r\n" +
                                scratch + "=Vendor\r\n[HKEY_LOCAL_MACHINE]\r\nSOFTWARE=\\" + kRunOnce + "\r\n");
   const PreviewReport report = BuildPreview(harness.Script(), harness.Folders());
@@ -312,12 +316,22 @@ TEST_F(RegistrySteps, ThePreviewCountsWhatTheStepsDelete) {
 }
 
 TEST_F(RegistrySteps, RecoveryRecordsOfOneToFourFields) {
-  const std::string script = "[REGISTRY_RECOVERY]\r\n"
-                             "r1=HKEY_LOCAL_MACHINE|=|" + scratch + "\\Machine|=|Mode|=|1\r\n"
-                             "r2=hkey_local_machine|=|" + scratch + "\\Lower\r\n"
-                             "r3=HKEY_CURRENT_USER|=|" + scratch + "\\Three|=|Name\r\n"
-                             "r4=HKLM|=|" + scratch + "\\Empty|=||=|ignored\r\n"
-                             "r5=" + scratch + "\\NoDelimiter\r\n";
+  const std::string script =
+      "[REGISTRY_RECOVERY]\r\n"
+      "r1=HKEY_LOCAL_MACHINE|=|" +
+      scratch +
+      "\\Machine|=|Mode|=|1\r\n"
+      "r2=hkey_local_machine|=|" +
+      scratch +
+      "\\Lower\r\n"
+      "r3=HKEY_CURRENT_USER|=|" +
+      scratch +
+      "\\Three|=|Name\r\n"
+      "r4=HKLM|=|" +
+      scratch +
+      "\\Empty|=||=|ignored\r\n"
+      "r5=" +
+      scratch + "\\NoDelimiter\r\n";
   const auto lines = Run(RestoreRegistry, script);
   EXPECT_EQ(lines, (std::vector<std::string>{expected::kRestoreRegistry}));
   // Recovery writes into the 64-bit view (KEY_WOW64_64KEY), which is this

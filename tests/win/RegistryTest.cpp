@@ -32,8 +32,8 @@ class Registry : public ::testing::Test {
 
   void Create(const std::string& sub, DWORD options = REG_OPTION_NON_VOLATILE) const {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, Full(sub).c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, Full(sub).c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
               ERROR_SUCCESS)
         << sub;
     RegCloseKey(key);
@@ -77,8 +77,8 @@ class Registry : public ::testing::Test {
 
 // Whether the handle still names an open key.
 bool IsOpen(HKEY key) {
-  return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                          nullptr, nullptr) == ERROR_SUCCESS;
+  return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr) == ERROR_SUCCESS;
 }
 
 std::string MessageOf(const std::function<void()>& action) {
@@ -342,8 +342,8 @@ TEST_F(Registry, DeletePathKeepsTheViewOfTheOpenKey) {
   };
   for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
     UniqueHKey key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (path + "\\twin\\sub").c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS | view, nullptr, key.put(), nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (path + "\\twin\\sub").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view,
+                              nullptr, key.put(), nullptr),
               ERROR_SUCCESS);
   }
   TRegistry reg(KEY_ALL_ACCESS | KEY_WOW64_32KEY);

@@ -185,8 +185,8 @@ TEST(ResourcesVersion, OneStringTableWithExactlyTheStandardEntries) {
   std::vector<std::string> entries = ChildKeys(ChildNode(strings, "041203B5"));
   std::sort(entries.begin(), entries.end());
   EXPECT_EQ(entries, (std::vector<std::string>{"Comments", "CompanyName", "FileDescription", "FileVersion",
-                                               "InternalName", "LegalCopyright", "LegalTrademarks",
-                                               "OriginalFilename", "ProductName", "ProductVersion"}));
+                                               "InternalName", "LegalCopyright", "LegalTrademarks", "OriginalFilename",
+                                               "ProductName", "ProductVersion"}));
 }
 
 // --- Icon and picture --------------------------------------------------------
@@ -194,13 +194,13 @@ TEST(ResourcesVersion, OneStringTableWithExactlyTheStandardEntries) {
 struct IconImage {
   int size;
   int bits;
-  bool operator<(const IconImage& other) const {
-    return std::pair(bits, size) < std::pair(other.bits, other.size);
-  }
+  bool operator<(const IconImage& other) const { return std::pair(bits, size) < std::pair(other.bits, other.size); }
   bool operator==(const IconImage& other) const { return size == other.size && bits == other.bits; }
 };
 
-void PrintTo(const IconImage& image, std::ostream* out) { *out << image.size << "x" << image.size << "@" << image.bits; }
+void PrintTo(const IconImage& image, std::ostream* out) {
+  *out << image.size << "x" << image.size << "@" << image.bits;
+}
 
 // The size and depth that an RT_ICON image declares in its own data: a PNG
 // image (allowed for 256 x 256) in its header chunk, a DIB in its
@@ -209,7 +209,8 @@ IconImage DeclaredByImage(std::string_view data) {
   static constexpr char kPngSignature[] = "\x89PNG\r\n\x1a\n";
   if (data.substr(0, 8) == std::string_view(kPngSignature, 8)) {
     auto bigEndian = [&](std::size_t at) {
-      return static_cast<int>(static_cast<unsigned char>(data[at]) << 24 | static_cast<unsigned char>(data[at + 1]) << 16 |
+      return static_cast<int>(static_cast<unsigned char>(data[at]) << 24 |
+                              static_cast<unsigned char>(data[at + 1]) << 16 |
                               static_cast<unsigned char>(data[at + 2]) << 8 | static_cast<unsigned char>(data[at + 3]));
     };
     const int width = bigEndian(16);
@@ -289,7 +290,7 @@ TEST(ResourcesPicture, AboutPictureUnpacksTo256By256At24BitsWithThePixelsOfAbout
 }
 
 TEST(ResourcesPicture, PictureIsStoredPackedNotAsABitmap) {
-  EXPECT_EQ(FindResourceA(Program(), "ABOUTBITMAP", MAKEINTRESOURCEA(2)), nullptr);  // RT_BITMAP
+  EXPECT_EQ(FindResourceA(Program(), "ABOUTBITMAP", MAKEINTRESOURCEA(2)), nullptr);    // RT_BITMAP
   const std::string_view packed = ResourceBytes("ABOUTBITMAP", MAKEINTRESOURCEA(10));  // RT_RCDATA
   ASSERT_FALSE(packed.empty());
   EXPECT_LT(packed.size(), 256u * 256u * 3u / 4u);

@@ -5,8 +5,8 @@
 // the key is wiped again when the object goes.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
@@ -25,8 +25,7 @@ inline constexpr char kScratchParent[] = "Software\\TidemarkTests";
 // stays; RegDeleteTreeA would follow the link and empty the target.
 inline void DeleteKeyTree(HKEY parent, const std::string& path, REGSAM view = 0) {
   UniqueHKey key;
-  if (RegOpenKeyExA(parent, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE | view, key.put()) !=
-      ERROR_SUCCESS) {
+  if (RegOpenKeyExA(parent, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE | view, key.put()) != ERROR_SUCCESS) {
     return;
   }
   // Names first, deletions after: deleting while enumerating shifts the indexes.

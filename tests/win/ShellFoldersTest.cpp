@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "system/Cp949Text.h"
 #include "engine/ShellFolderLookup.h"
+#include "system/Cp949Text.h"
 #include "win/TestFolders.h"
 
 namespace tidemark {

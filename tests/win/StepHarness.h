@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/StepContext.h"
 #include "engine/ShellFolderLookup.h"
+#include "engine/StepContext.h"
 #include "system/Waits.h"
 
 namespace tidemark::testing {

@@ -28,8 +28,8 @@ ScratchFolder::ScratchFolder() {
   GetTempPathA(MAX_PATH, temp);
   static unsigned counter = 0;
   for (;;) {
-    m_path = std::string(temp) + "tidemark-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-             std::to_string(++counter);
+    m_path =
+        std::string(temp) + "tidemark-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
     if (CreateDirectoryA(m_path.c_str(), nullptr)) return;
     if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create " + m_path);
   }

@@ -33,8 +33,8 @@ class RecordingWindow {
       return RegisterClassA(&windowClass);
     }();
     (void)registered;
-    m_window = CreateWindowA("TidemarkRecordingWindow", "", 0, 0, 0, 0, 0, nullptr, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
+    m_window = CreateWindowA("TidemarkRecordingWindow", "", 0, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr),
+                             nullptr);
     SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     s_log.clear();
     s_onProgramMessage = nullptr;
@@ -163,9 +163,8 @@ class ShellRun : public ::testing::Test {
       program.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
       SetEvent(release.get());
     };
-    const std::string parameters = "--post-and-wait " +
-                                   std::to_string(reinterpret_cast<UINT_PTR>(window.Handle())) + " " + releaseName +
-                                   " " + std::to_string(exitCode);
+    const std::string parameters = "--post-and-wait " + std::to_string(reinterpret_cast<UINT_PTR>(window.Handle())) +
+                                   " " + releaseName + " " + std::to_string(exitCode);
     bool result = false;
     RecordingWindow::During([&] { result = ShellRunAndWaitIn(fixtures, "tidemark_test_sleeper", parameters); });
     return result;
@@ -194,9 +193,7 @@ class ShellRun : public ::testing::Test {
   UniqueHandle program;
 };
 
-TEST_F(ShellRun, ProgramThatFailsStillCountsAsRunAndEnded) {
-  EXPECT_TRUE(ShellRunAndWait("cmd", "/c exit 3"));
-}
+TEST_F(ShellRun, ProgramThatFailsStillCountsAsRunAndEnded) { EXPECT_TRUE(ShellRunAndWait("cmd", "/c exit 3")); }
 
 TEST_F(ShellRun, ProgramThatCannotBeFoundIsFalse) {
   testing::DialogDismisser dismisser;  // the shell reports the failure in a box of its own

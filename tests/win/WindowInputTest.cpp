@@ -108,8 +108,14 @@ TEST_F(WindowInput, EnterPressesTheFocusedButtonAndTheMemoKeepsEnterAndEsc) {
 
   for (int i = 0; i < 3; ++i) Press(VK_TAB);
   ExpectFocusAndFrameOn(memo);
-  PressKeys({{'A', true}, {'A', false}, {VK_RETURN, true}, {VK_RETURN, false}, {VK_ESCAPE, true},
-             {VK_ESCAPE, false}, {'B', true}, {'B', false}});
+  PressKeys({{'A', true},
+             {'A', false},
+             {VK_RETURN, true},
+             {VK_RETURN, false},
+             {VK_ESCAPE, true},
+             {VK_ESCAPE, false},
+             {'B', true},
+             {'B', false}});
   ASSERT_TRUE(WaitUntil([&] { return TextOf(memo) == "a\r\nb"; })) << TextOf(memo);
   EXPECT_TRUE(IsWindowVisible(mainWindow)) << "Esc in the memo closed the window";
 }

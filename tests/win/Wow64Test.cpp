@@ -11,10 +11,10 @@
 
 #include "engine/PathMacros.h"
 #include "engine/RegistrySteps.h"
+#include "engine/ShellFolderLookup.h"
 #include "support/TestFiles.h"
 #include "system/PeExports.h"
 #include "system/Services.h"
-#include "engine/ShellFolderLookup.h"
 #include "system/Waits.h"
 #include "win/LumenseekInstallation.h"
 #include "win/ScratchKey.h"
@@ -92,7 +92,8 @@ TEST_F(Wow64, RemovalsActInThe32BitViewAndLeaveTheSameNamesOfThe64BitView) {
 }
 
 TEST_F(Wow64, RecoveryWritesIntoThe64BitViewAndNotIntoWow6432Node) {
-  testing::StepHarness harness("[REGISTRY_RECOVERY]\r\nr1=HKEY_LOCAL_MACHINE|=|" + scratch + "\\Restored|=|Mode|=|1\r\n");
+  testing::StepHarness harness("[REGISTRY_RECOVERY]\r\nr1=HKEY_LOCAL_MACHINE|=|" + scratch +
+                               "\\Restored|=|Mode|=|1\r\n");
   RestoreRegistry(harness);
   EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, scratch + "\\Restored", "Mode", k64));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, scratch + "\\Restored", k32));

@@ -30,11 +30,12 @@ constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
 int Usage() {
-  std::fputs("usage: tidemark-capture snapshot FILE [--files-below FOLDER]...\n"
-             "       tidemark-capture draft BEFORE AFTER [-o SCRIPT]\n"
-             "Take a snapshot before installing the target and one after; the draft is the removal\n"
-             "script of what the second adds (code page 949, CR LF), for tidemark-lint and review.\n",
-             stderr);
+  std::fputs(
+      "usage: tidemark-capture snapshot FILE [--files-below FOLDER]...\n"
+      "       tidemark-capture draft BEFORE AFTER [-o SCRIPT]\n"
+      "Take a snapshot before installing the target and one after; the draft is the removal\n"
+      "script of what the second adds (code page 949, CR LF), for tidemark-lint and review.\n",
+      stderr);
   return kUsage;
 }
 
@@ -57,7 +58,9 @@ int Snapshot(int argc, char** argv) {
 int Draft(const std::string& beforePath, const std::string& afterPath, const std::string& outputPath) {
   tidemark::capture::Snapshot before, after;
   std::string error;
-  if (!tidemark::capture::LoadSnapshot(beforePath, before, error) || !tidemark::capture::LoadSnapshot(afterPath, after, error)) return Fail(error);
+  if (!tidemark::capture::LoadSnapshot(beforePath, before, error) ||
+      !tidemark::capture::LoadSnapshot(afterPath, after, error))
+    return Fail(error);
   const std::string mismatch = tidemark::capture::MismatchBetween(before, after);
   if (!mismatch.empty()) return Fail(mismatch);
   const std::string script = tidemark::capture::DraftScript(before, after);

@@ -80,7 +80,9 @@ std::string LastComponent(const std::string& path) {
   return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-std::size_t Depth(const std::string& path) { return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')); }
+std::size_t Depth(const std::string& path) {
+  return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\'));
+}
 
 const std::string kRunKey = kRunKeyPath;
 const std::string kUninstallKey = std::string(kUninstallKeyPath).substr(0, std::string(kUninstallKeyPath).size() - 1);
@@ -128,7 +130,8 @@ class Drafter {
     m_draft.Comment("Drafted by tidemark-capture from two snapshots of " + m_after.machine + ",");
     m_draft.Comment("taken " + m_before.takenAt + " and " + m_after.takenAt + ". Read every line before building.");
     if (m_after.captureBits == 64) {
-      m_draft.Comment("The snapshots were taken by a 64-bit capture: the folders of %PROGRAM_FILES% and %SYSTEM% are the");
+      m_draft.Comment(
+          "The snapshots were taken by a 64-bit capture: the folders of %PROGRAM_FILES% and %SYSTEM% are the");
       m_draft.Comment("64-bit ones, which the 32-bit program names %PROGRAM_FILES% only on 32-bit Windows.");
     }
   }
@@ -191,7 +194,8 @@ class Drafter {
     for (const RegistryKey& key : m_changes.newKeys) {
       if (!IsUninstallEntry(key)) continue;
       if (key.view != kProgramView) {
-        if (!IsNewInProgramView(key)) m_draft.Comment("64-bit view only, out of the 32-bit program's reach: " + DescribeKey(key));
+        if (!IsNewInProgramView(key))
+          m_draft.Comment("64-bit view only, out of the 32-bit program's reach: " + DescribeKey(key));
         continue;
       }
       if (written.insert(Upper(LastComponent(key.path))).second) {
@@ -210,7 +214,8 @@ class Drafter {
     for (const RegistryKey& key : m_changes.newKeys) {
       if (key.root != root || !IsTopMostNewKey(key) || IsInUninstallEntry(key) || IsUninstallEntry(key)) continue;
       if (key.view != kProgramView) {
-        if (!IsNewInProgramView(key)) m_draft.Comment("64-bit view only, out of the 32-bit program's reach: " + DescribeKey(key));
+        if (!IsNewInProgramView(key))
+          m_draft.Comment("64-bit view only, out of the 32-bit program's reach: " + DescribeKey(key));
         continue;
       }
       const std::string parent = Upper(ParentOf(key.path));
@@ -377,7 +382,8 @@ std::string MismatchBetween(const Snapshot& before, const Snapshot& after) {
     return "the snapshots are of two machines (" + before.machine + " and " + after.machine + ")";
   }
   if (before.views != after.views) return "the snapshots walked other registry views";
-  if (before.captureBits != after.captureBits) return "one snapshot was taken by a 32-bit capture, the other by a 64-bit one";
+  if (before.captureBits != after.captureBits)
+    return "one snapshot was taken by a 32-bit capture, the other by a 64-bit one";
   return {};
 }
 

@@ -45,7 +45,7 @@ struct Service {
 
 // Something the walk could not read; it is recorded and passed over.
 struct Unreadable {
-  std::string kind;  // "key" or "folder"
+  std::string kind;   // "key" or "folder"
   std::string where;  // the key as "VIEW\ROOT\PATH", or the folder's path
   std::uint32_t error = 0;
 };
@@ -56,10 +56,10 @@ struct MacroFolder {
 };
 
 struct Snapshot {
-  std::string machine;  // the computer's name
-  std::string takenAt;  // local time, "YYYY-MM-DD hh:mm:ss"
-  std::string outputPath;  // the snapshot file itself, which a later snapshot finds as a new file
-  int captureBits = 32;  // the capture program's own bitness: the macros' folders depend on it
+  std::string machine;             // the computer's name
+  std::string takenAt;             // local time, "YYYY-MM-DD hh:mm:ss"
+  std::string outputPath;          // the snapshot file itself, which a later snapshot finds as a new file
+  int captureBits = 32;            // the capture program's own bitness: the macros' folders depend on it
   std::vector<std::string> views;  // the registry views walked: "32" and, on 64-bit Windows, "64"
   std::vector<MacroFolder> macros;
   std::vector<std::string> processes;  // image names, one per running process

@@ -12,7 +12,9 @@ namespace tidemark::capture {
 
 namespace {
 
-bool StartsWithUpper(const std::string& upper, const std::string& prefix) { return upper.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWithUpper(const std::string& upper, const std::string& prefix) {
+  return upper.compare(0, prefix.size(), prefix) == 0;
+}
 
 // "SYSTEM\CURRENTCONTROLSET\CONTROL\..." or "SYSTEM\CONTROLSET001\CONTROL\...":
 // what follows the control set's "CONTROL\", or nothing when the path is not below one.
@@ -53,13 +55,14 @@ bool IsSystemBookkeeping(const Service& service) {
 
 template <typename T>
 std::vector<T> WithoutBookkeeping(std::vector<T> elements) {
-  elements.erase(std::remove_if(elements.begin(), elements.end(), [](const T& element) {
-                   if constexpr (std::is_same_v<T, RegistryValue>) {
-                     return IsSystemBookkeeping(element.key);
-                   } else {
-                     return IsSystemBookkeeping(element);
-                   }
-                 }),
+  elements.erase(std::remove_if(elements.begin(), elements.end(),
+                                [](const T& element) {
+                                  if constexpr (std::is_same_v<T, RegistryValue>) {
+                                    return IsSystemBookkeeping(element.key);
+                                  } else {
+                                    return IsSystemBookkeeping(element);
+                                  }
+                                }),
                  elements.end());
   return elements;
 }

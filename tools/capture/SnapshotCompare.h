@@ -16,7 +16,7 @@ namespace tidemark::capture {
 struct SnapshotChanges {
   std::vector<std::string> newProcesses;  // image names running after and not before, each once
   std::vector<Service> newServices;
-  std::vector<RegistryKey> newKeys;       // every key of after that before has not, in after's order
+  std::vector<RegistryKey> newKeys;  // every key of after that before has not, in after's order
   std::vector<RegistryKey> removedKeys;
   // Values of keys that both have (the values of new or removed keys are not
   // listed one by one).

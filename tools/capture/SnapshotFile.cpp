@@ -144,7 +144,8 @@ class SnapshotParser {
     if (!Fields(fields, 8) || !ViewAndRoot(fields[1], fields[2], value.key)) return false;
     std::uint64_t type = 0;
     if (!ParseUnsigned(fields[5], 10, type) || type > 0xFFFFFFFFULL) return Fail("the value type is no number");
-    if (fields[6].size() != 16 || !ParseUnsigned(fields[6], 16, value.hash)) return Fail("the value hash is not 16 hex digits");
+    if (fields[6].size() != 16 || !ParseUnsigned(fields[6], 16, value.hash))
+      return Fail("the value hash is not 16 hex digits");
     value.key.path = fields[3];
     value.name = fields[4];
     value.type = static_cast<std::uint32_t>(type);
@@ -164,7 +165,8 @@ class SnapshotParser {
 
   bool UnreadableEntry(const std::vector<std::string>& fields) {
     if (!Fields(fields, 4)) return false;
-    if (fields[1] != "key" && fields[1] != "folder") return Fail("unreadable '" + fields[1] + "' is neither key nor folder");
+    if (fields[1] != "key" && fields[1] != "folder")
+      return Fail("unreadable '" + fields[1] + "' is neither key nor folder");
     std::uint64_t error = 0;
     if (!ParseUnsigned(fields[3], 10, error) || error > 0xFFFFFFFFULL) return Fail("the error code is no number");
     m_snapshot.unreadable.push_back({fields[1], fields[2], static_cast<std::uint32_t>(error)});
@@ -228,7 +230,8 @@ std::string HeaderRecord() { return Line({kSnapshotMagic, Number(kSnapshotVersio
 std::string MachineRecords(const Snapshot& snapshot) {
   std::string views = "views";
   for (const std::string& view : snapshot.views) views += "\t" + EscapeField(view);
-  return Line({"machine", snapshot.machine}) + Line({"taken", snapshot.takenAt}) + Line({"output", snapshot.outputPath}) +
+  return Line({"machine", snapshot.machine}) + Line({"taken", snapshot.takenAt}) +
+         Line({"output", snapshot.outputPath}) +
          Line({"capture-bits", Number(static_cast<std::uint64_t>(snapshot.captureBits))}) + views + "\n";
 }
 
@@ -277,8 +280,8 @@ ParsedSnapshot ParseSnapshot(std::string_view text) {
     return parsed;
   }
   const std::size_t headerEnd = text.find('\n');
-  std::string_view version = text.substr(magic.size(), headerEnd == std::string_view::npos ? std::string_view::npos
-                                                                                          : headerEnd - magic.size());
+  std::string_view version = text.substr(
+      magic.size(), headerEnd == std::string_view::npos ? std::string_view::npos : headerEnd - magic.size());
   if (!version.empty() && version.back() == '\r') version.remove_suffix(1);
   if (version != std::to_string(kSnapshotVersion)) {
     parsed.error = "snapshot format version " + std::string(version) + ", this program reads version " +

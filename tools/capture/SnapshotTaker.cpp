@@ -48,8 +48,9 @@ class RecordWriter {
  private:
   void Flush() {
     DWORD written = 0;
-    if (!m_buffer.empty() && (!WriteFile(m_file, m_buffer.data(), static_cast<DWORD>(m_buffer.size()), &written, nullptr) ||
-                              written != m_buffer.size())) {
+    if (!m_buffer.empty() &&
+        (!WriteFile(m_file, m_buffer.data(), static_cast<DWORD>(m_buffer.size()), &written, nullptr) ||
+         written != m_buffer.size())) {
       m_ok = false;
     }
     m_buffer.clear();
@@ -131,13 +132,14 @@ void WriteServices(RecordWriter& writer) {
   DWORD needed = 0, count = 0, resume = 0;
   std::vector<unsigned char> buffer(64 * 1024);
   for (;;) {
-    const BOOL done = EnumServicesStatusExA(manager.get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32 | SERVICE_DRIVER,
-                                            SERVICE_STATE_ALL, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                            &needed, &count, &resume, nullptr);
+    const BOOL done =
+        EnumServicesStatusExA(manager.get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32 | SERVICE_DRIVER, SERVICE_STATE_ALL,
+                              buffer.data(), static_cast<DWORD>(buffer.size()), &needed, &count, &resume, nullptr);
     if (!done && GetLastError() != ERROR_MORE_DATA) return;
     const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSA*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
-      writer.Add(ServiceRecord({services[i].lpServiceName, ServiceImagePath(manager.get(), services[i].lpServiceName)}));
+      writer.Add(
+          ServiceRecord({services[i].lpServiceName, ServiceImagePath(manager.get(), services[i].lpServiceName)}));
     }
     if (done) return;
     if (needed > buffer.size()) buffer.resize(needed);
@@ -165,8 +167,8 @@ class RegistryWalk {
                                         KEY_READ | m_viewFlag, key.put());
       const RegistryKey record{m_view, rootName, path};
       if (opened != ERROR_SUCCESS) {
-        m_writer.Add(UnreadableRecord({"key", m_view + "\\" + std::string(rootName) + "\\" + path,
-                                       static_cast<std::uint32_t>(opened)}));
+        m_writer.Add(UnreadableRecord(
+            {"key", m_view + "\\" + std::string(rootName) + "\\" + path, static_cast<std::uint32_t>(opened)}));
         continue;
       }
       if (!path.empty()) m_writer.Add(KeyRecord(record));
@@ -189,8 +191,10 @@ class RegistryWalk {
       DWORD size = sizeof name;
       const LONG result = RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
       if (result == ERROR_NO_MORE_ITEMS) break;
-      if (result == ERROR_SUCCESS) names.emplace_back(name, size);
-      else if (result != ERROR_MORE_DATA) break;
+      if (result == ERROR_SUCCESS)
+        names.emplace_back(name, size);
+      else if (result != ERROR_MORE_DATA)
+        break;
     }
     return names;
   }
@@ -215,7 +219,8 @@ class RegistryWalk {
         continue;
       }
       if (result != ERROR_SUCCESS) return;
-      RegistryValue value{record, std::string(name.data(), nameSize), type, HashValueData(type, data.data(), dataSize), {}};
+      RegistryValue value{
+          record, std::string(name.data(), nameSize), type, HashValueData(type, data.data(), dataSize), {}};
       if (keepText && (type == REG_SZ || type == REG_EXPAND_SZ)) {
         value.text.assign(reinterpret_cast<const char*>(data.data()), dataSize);
         value.text.resize(value.text.find('\0') == std::string::npos ? value.text.size() : value.text.find('\0'));
@@ -266,7 +271,8 @@ class FileWalk {
       const unsigned long error = ForEachFolderEntry(folder, "*", [&](const FolderEntry& entry) {
         const std::string path = folder + "\\" + entry.name;
         if (!entry.IsFolder()) {
-          if (ToUpperAsciiCp949(path) != m_output) m_writer.Add(FileRecord({path, entry.size}));  // not the snapshot being written
+          if (ToUpperAsciiCp949(path) != m_output)
+            m_writer.Add(FileRecord({path, entry.size}));  // not the snapshot being written
           return;
         }
         Record(path);
@@ -326,7 +332,8 @@ std::string WithoutTrailingBackslash(std::string folder) {
 
 bool TakeSnapshot(const std::string& outputPath, const std::vector<std::string>& filesBelow, std::string& error) {
   const std::string output = FullPath(outputPath);
-  UniqueFile file(CreateFileA(output.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFile file(
+      CreateFileA(output.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     error = "cannot write " + output + " (error " + std::to_string(GetLastError()) + ")";
     return false;

@@ -8,8 +8,8 @@
 namespace tidemark::capture {
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr));
+  UniqueFile file(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size;
   if (!file || !GetFileSizeEx(file.get(), &size)) return false;
   if (size.QuadPart > 0x7FFFFFFF) {

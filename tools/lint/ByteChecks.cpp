@@ -14,9 +14,7 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LittleMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BigMark = "\xFE\xFF";
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 std::string Hex(unsigned char byte) {
   char text[8];
@@ -105,8 +103,8 @@ void CheckBytes(std::string_view bytes, std::vector<Finding>& findings) {
   } else if (StartsWith(bytes, kUtf16LittleMark) || StartsWith(bytes, kUtf16BigMark)) {
     // Everything after a UTF-16 mark is noise to a code page 949 reader; one
     // finding says all there is to say.
-    findings.push_back({1, Severity::Error,
-                        "the file starts with a UTF-16 byte-order mark; scripts are code page 949 text"});
+    findings.push_back(
+        {1, Severity::Error, "the file starts with a UTF-16 byte-order mark; scripts are code page 949 text"});
     return;
   }
 

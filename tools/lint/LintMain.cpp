@@ -26,11 +26,12 @@ constexpr int kUsageOrInput = 2;
 constexpr std::string_view kEncodingOption = "--encoding=";
 
 void PrintUsage(std::FILE* to) {
-  std::fputs("usage: tidemark-lint SCRIPT\n"
-             "       tidemark-lint --encoding=utf-8|cp949|auto SCRIPT\n"
-             "Script text in the findings is printed as UTF-8 or as its own code page 949 bytes;\n"
-             "auto (the default) takes UTF-8 when LC_ALL, LC_CTYPE or LANG names it.\n",
-             to);
+  std::fputs(
+      "usage: tidemark-lint SCRIPT\n"
+      "       tidemark-lint --encoding=utf-8|cp949|auto SCRIPT\n"
+      "Script text in the findings is printed as UTF-8 or as its own code page 949 bytes;\n"
+      "auto (the default) takes UTF-8 when LC_ALL, LC_CTYPE or LANG names it.\n",
+      to);
 }
 
 struct Options {
@@ -88,9 +89,9 @@ int main(int argc, char** argv) {
   }
 
   const tidemark::lint::OutputEncoding encoding =
-      options.encoding ? *options.encoding
-                       : tidemark::lint::LocaleEncoding(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"),
-                                                        std::getenv("LANG"));
+      options.encoding
+          ? *options.encoding
+          : tidemark::lint::LocaleEncoding(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
   const tidemark::lint::LintResult result = tidemark::lint::LintScript(bytes);
   for (tidemark::lint::Finding finding : result.findings) {
     // Only the message quotes script text; the path is the terminal's own.

@@ -7,8 +7,8 @@
 #include "engine/ProtectedProcesses.h"
 #include "engine/RegistryRules.h"
 #include "lint/PlaceholderFolders.h"
-#include "system/Cp949Text.h"
 #include "script/ScriptSections.h"
+#include "system/Cp949Text.h"
 #include "system/MaskPath.h"
 
 namespace tidemark::lint {
@@ -21,13 +21,21 @@ namespace sec = tidemark::sections;
 // programs put under the Run key. A script that names one deletes that
 // start-up entry of the user's own system under both roots.
 constexpr std::string_view kWindowsRunValueNames[] = {
-    "SecurityHealth", "Windows Defender", "WindowsDefender", "RtHDVCpl", "OneDrive", "ctfmon",
+    "SecurityHealth", "Windows Defender", "WindowsDefender", "RtHDVCpl", "OneDrive",   "ctfmon",
     "igfxtray",       "igfxhkcmd",        "igfxpers",        "hkcmd",    "IAStorIcon", "Sidebar",
 };
 
 constexpr std::string_view kRootNames[] = {
-    "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS", "HKEY_CURRENT_CONFIG",
-    "HKCR",              "HKCU",              "HKLM",               "HKU",        "HKCC",
+    "HKEY_CLASSES_ROOT",
+    "HKEY_CURRENT_USER",
+    "HKEY_LOCAL_MACHINE",
+    "HKEY_USERS",
+    "HKEY_CURRENT_CONFIG",
+    "HKCR",
+    "HKCU",
+    "HKLM",
+    "HKU",
+    "HKCC",
 };
 
 // The checker knows no machine, so besides the macros' placeholder folders
@@ -37,8 +45,8 @@ constexpr std::string_view kRootNames[] = {
 // list is the checker's alone; the program compares with the real folders of
 // the machine it runs on.
 constexpr std::string_view kLiteralWellKnownFolders[] = {
-    "C:\\Windows",       "C:\\Windows\\System32",     "C:\\Windows\\SysWOW64", "C:\\Windows\\Sysnative",
-    "C:\\Program Files", "C:\\Program Files (x86)",   "C:\\ProgramData",       "C:\\Users",
+    "C:\\Windows",       "C:\\Windows\\System32",   "C:\\Windows\\SysWOW64", "C:\\Windows\\Sysnative",
+    "C:\\Program Files", "C:\\Program Files (x86)", "C:\\ProgramData",       "C:\\Users",
 };
 
 const std::vector<std::string>& CheckerWellKnownFolders() {
@@ -184,25 +192,23 @@ bool CheckFileTarget(const WalkedValue& value, std::vector<Finding>& findings) {
   switch (check.verdict) {
     case FileValueVerdict::UnsafeFolder:
       findings.push_back({value.line, Severity::Error,
-                          "the folder of " + Quote(value.value) + " is refused: " +
-                              UnsafeFolderReason(check.target.folder) +
+                          "the folder of " + Quote(value.value) +
+                              " is refused: " + UnsafeFolderReason(check.target.folder) +
                               "; the program deletes nothing for it (name the folder plainly, from its drive or a "
                               "folder macro)"});
       return false;
     case FileValueVerdict::BroadMaskInWellKnownFolder:
       findings.push_back({value.line, Severity::Error,
                           "the mask " + Quote(check.target.mask) + " would delete every file in " +
-                              (IsDriveRoot(check.target.folder)
-                                   ? std::string("the root of a drive")
-                                   : "a folder of Windows or of every program") +
+                              (IsDriveRoot(check.target.folder) ? std::string("the root of a drive")
+                                                                : "a folder of Windows or of every program") +
                               ", " + Quote(value.value) +
                               ": the program refuses it and deletes nothing; name the target's own subfolder, "
                               "such as '%PROGRAM_FILES%\\lumenseek\\*.*', or its files by name"});
       return false;
     case FileValueVerdict::Allowed:
     case FileValueVerdict::NoFolder:
-    case FileValueVerdict::NoMask:
-      break;
+    case FileValueVerdict::NoMask: break;
   }
   if (HasWildcard(check.target.folder)) {
     findings.push_back({value.line, Severity::Error,
@@ -225,9 +231,9 @@ void CheckFolderTarget(const WalkedValue& value, std::vector<Finding>& findings)
                         "the folder " + Quote(value.value) + " is refused: " + UnsafeFolderReason(folder) +
                             "; the program removes nothing for it (name the folder plainly)"});
   } else if (IsDriveRoot(folder)) {
-    findings.push_back({value.line, Severity::Error,
-                        Quote(value.value) +
-                            " is the root of a drive, which is never the target's folder; remove the line"});
+    findings.push_back(
+        {value.line, Severity::Error,
+         Quote(value.value) + " is the root of a drive, which is never the target's folder; remove the line"});
   } else if (IsWellKnownFolder(folder, CheckerWellKnownFolders())) {
     findings.push_back({value.line, Severity::Error,
                         Quote(value.value) +

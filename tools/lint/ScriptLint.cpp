@@ -7,11 +7,11 @@
 #include "lint/PlaceholderFolders.h"
 #include "lint/SectionSpelling.h"
 #include "lint/ValueChecks.h"
-#include "system/AsciiText.h"
-#include "system/Cp949Text.h"
 #include "script/ScriptIni.h"
 #include "script/ScriptLines.h"
 #include "script/ScriptSections.h"
+#include "system/AsciiText.h"
+#include "system/Cp949Text.h"
 
 namespace tidemark::lint {
 
@@ -23,9 +23,7 @@ std::string SectionLabel(std::string_view name) { return "[" + std::string(name)
 
 std::string_view TrimBlanks(std::string_view text) { return TrimCharacters(text, " \t"); }
 
-std::string Entries(std::size_t count) {
-  return std::to_string(count) + (count == 1 ? " entry" : " entries");
-}
+std::string Entries(std::size_t count) { return std::to_string(count) + (count == 1 ? " entry" : " entries"); }
 
 // "1 entry is" or "2 entries are", to keep the messages grammatical.
 std::string EntriesAre(std::size_t count) { return Entries(count) + (count == 1 ? " is" : " are"); }
@@ -83,18 +81,18 @@ void CheckSectionNames(const ScriptIni& script, std::vector<Finding>& findings) 
                               " is not one the program reads, so its entries have no effect: did you mean " +
                               SectionLabel(MeantSection(section.name)) + "?"});
     } else if (rule == nullptr) {
-      findings.push_back({section.line, Severity::Note,
-                          "section " + SectionLabel(section.name) +
-                              " is not one the program reads; its entries have no effect"});
+      findings.push_back(
+          {section.line, Severity::Note,
+           "section " + SectionLabel(section.name) + " is not one the program reads; its entries have no effect"});
     } else if (first != &section && !section.entries.empty()) {
       findings.push_back({section.line, Severity::Warning,
                           "section " + SectionLabel(section.name) + " repeats " + SectionLabel(first->name) +
                               " of line " + std::to_string(first->line) + ": only the first is read, so its " +
                               EntriesAre(section.entries.size()) + " never read"});
     } else if (first == &section && rule->name == sec::kRegistryName && !section.entries.empty()) {
-      findings.push_back({section.line, Severity::Note,
-                          "section " + SectionLabel(section.name) +
-                              " is read by no removal step; its entries have no effect"});
+      findings.push_back(
+          {section.line, Severity::Note,
+           "section " + SectionLabel(section.name) + " is read by no removal step; its entries have no effect"});
     }
   }
 }
@@ -113,11 +111,10 @@ void CheckListing(const ScriptIni& script, const ScriptIni::Section& section, bo
     const std::size_t lost = entries.size() - listed;
     std::string message = overflow + "the name " + Quote(entries[listed - 1].name) + " is cut to its first " +
                           std::to_string(names[listed - 1].size()) + " of " +
-                          std::to_string(entries[listed - 1].name.size()) +
-                          " bytes, which find no value of their own";
+                          std::to_string(entries[listed - 1].name.size()) + " bytes, which find no value of their own";
     if (lost > 0) {
-      message += ", and the " + Entries(lost) + " after it (lines " + std::to_string(entries[listed].line) +
-                 " to " + std::to_string(entries.back().line) + (lost == 1 ? ") is lost" : ") are lost");
+      message += ", and the " + Entries(lost) + " after it (lines " + std::to_string(entries[listed].line) + " to " +
+                 std::to_string(entries.back().line) + (lost == 1 ? ") is lost" : ") are lost");
     }
     findings.push_back({entries[listed - 1].line, Severity::Error, message});
     return;
@@ -132,10 +129,10 @@ void CheckListing(const ScriptIni& script, const ScriptIni::Section& section, bo
                          : " on are lost";
     findings.push_back({stop.line, Severity::Error, message});
   } else if (walkReachesEnd) {
-    findings.push_back({stop.line, Severity::Warning,
-                        "an entry without a name ends the listing of " + label +
-                            (after > 0 ? ": it and the " + Entries(after) + " after it are never read"
-                                       : ": it is never read")});
+    findings.push_back(
+        {stop.line, Severity::Warning,
+         "an entry without a name ends the listing of " + label +
+             (after > 0 ? ": it and the " + Entries(after) + " after it are never read" : ": it is never read")});
   }
 }
 
@@ -205,14 +202,16 @@ void CheckUtf8Text(std::string_view bytes, const std::vector<std::string>& lines
   }
   if (handled > 0) {
     findings.push_back({handled, Severity::Error,
-                        advice + ": this line's text becomes other characters, so the run looks for other names "
-                                 "than the ones written here" + fix});
+                        advice +
+                            ": this line's text becomes other characters, so the run looks for other names "
+                            "than the ones written here" +
+                            fix});
     return;
   }
   for (std::size_t index = 0; index < lines.size(); ++index) {
     if (!HasNonAscii(lines[index])) continue;
-    findings.push_back({index + 1, Severity::Warning,
-                        advice + ": this line's text is shown as other characters" + fix});
+    findings.push_back(
+        {index + 1, Severity::Warning, advice + ": this line's text is shown as other characters" + fix});
     return;
   }
 }
@@ -271,10 +270,9 @@ WalkedSection WalkAndCheck(const ScriptIni& script, const sec::SectionRule& rule
     if (unread > 0) {
       findings.push_back({entries[firstUnread].line, Severity::Warning,
                           "never read: the end marker " + Quote(entries[stop].name + "=") + " at line " +
-                              std::to_string(entries[stop].line) + " ends the walk of " +
-                              SectionLabel(section->name) + ", so this entry" +
-                              (unread > 1 ? " and " + std::to_string(unread - 1) + " more after it are"
-                                          : " is") +
+                              std::to_string(entries[stop].line) + " ends the walk of " + SectionLabel(section->name) +
+                              ", so this entry" +
+                              (unread > 1 ? " and " + std::to_string(unread - 1) + " more after it are" : " is") +
                               " never handled"});
     }
   }

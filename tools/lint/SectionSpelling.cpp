@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "system/Cp949Text.h"
 #include "script/ScriptSections.h"
+#include "system/Cp949Text.h"
 
 namespace tidemark::lint {
 

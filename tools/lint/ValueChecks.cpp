@@ -4,9 +4,9 @@
 #include "engine/PathSafety.h"
 #include "engine/ProtectedProcesses.h"
 #include "engine/RegistryRules.h"
-#include "system/Cp949Text.h"
-#include "script/ScriptSections.h"
 #include "lint/SafetyChecks.h"
+#include "script/ScriptSections.h"
+#include "system/Cp949Text.h"
 #include "system/MaskPath.h"
 
 namespace tidemark::lint {
@@ -110,8 +110,8 @@ void CheckParentShortening(const WalkedValue& value, std::vector<Finding>& findi
   findings.push_back({value.line, Severity::Warning,
                       "entry name " + Quote(value.name) + " holds the value " + Quote(value.value) +
                           " but not exactly as its last path component, so it is not cut to a parent key: the "
-                          "program opens " + Quote(value.name) + " and deletes " + Quote(value.value) +
-                          " below it"});
+                          "program opens " +
+                          Quote(value.name) + " and deletes " + Quote(value.value) + " below it"});
 }
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
@@ -134,17 +134,21 @@ bool CheckQualifiedPath(std::string_view section, const WalkedValue& value, std:
   }
   std::string consequence;
   if (section == sec::kFile) {
-    consequence = "the program refuses it and deletes nothing (start it with a drive, such as 'C:\\', or a folder "
-                  "macro)";
+    consequence =
+        "the program refuses it and deletes nothing (start it with a drive, such as 'C:\\', or a folder "
+        "macro)";
   } else if (section == sec::kPath) {
-    consequence = "the program refuses it and removes nothing (start it with a drive, such as 'C:\\', or a "
-                  "folder macro)";
+    consequence =
+        "the program refuses it and removes nothing (start it with a drive, such as 'C:\\', or a "
+        "folder macro)";
   } else {
     consequence = "it would be looked for wherever Windows looks for modules";
   }
   findings.push_back({value.line, refused ? Severity::Error : Severity::Warning,
-                      Quote(value.value) + " is neither a full path (such as 'C:\\...') nor starts with a "
-                                           "folder macro; " + consequence});
+                      Quote(value.value) +
+                          " is neither a full path (such as 'C:\\...') nor starts with a "
+                          "folder macro; " +
+                          consequence});
   return false;
 }
 
@@ -169,9 +173,9 @@ void CheckFileMask(const WalkedValue& value, std::vector<Finding>& findings) {
   }
   const std::optional<MaskPath> expanded = SplitMaskPath(value.expanded);
   if (!expanded || !IsFullyQualifiedPath(expanded->folder)) {
-    findings.push_back({value.line, Severity::Warning,
-                        "the folder part of " + Quote(value.value) +
-                            " is not a full path; the program deletes nothing for it"});
+    findings.push_back(
+        {value.line, Severity::Warning,
+         "the folder part of " + Quote(value.value) + " is not a full path; the program deletes nothing for it"});
   }
 }
 
@@ -230,9 +234,9 @@ void CheckRecoveryRecord(const WalkedValue& value, std::vector<Finding>& finding
                             " is written with empty data (add '|=|' and the data)"});
   }
   if (fields.size() > 4) {
-    findings.push_back({value.line, Severity::Warning,
-                        "recovery record has " + std::to_string(fields.size()) +
-                            " fields; everything after the fourth is ignored"});
+    findings.push_back(
+        {value.line, Severity::Warning,
+         "recovery record has " + std::to_string(fields.size()) + " fields; everything after the fourth is ignored"});
   }
 }
 

@@ -14,11 +14,11 @@
 #include <string>
 
 #include "engine/Preview.h"
+#include "engine/ShellFolderLookup.h"
 #include "preview/PreviewReport.h"
 #include "script/ScriptFile.h"
 #include "script/ScriptLines.h"
 #include "system/ApplicationTitle.h"
-#include "engine/ShellFolderLookup.h"
 #include "system/UniqueHandle.h"
 
 namespace {

@@ -31,11 +31,12 @@ constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
 int Usage() {
-  std::fputs("usage: tidemark-trial seed SCRIPT PROCESS_FOLDER\n"
-             "       tidemark-trial start PROGRAM\n"
-             "       tidemark-trial report SCRIPT BEFORE AFTER [--ignore FOLDER]... [--name NAME]\n"
-             "       tidemark-trial dummy\n",
-             stderr);
+  std::fputs(
+      "usage: tidemark-trial seed SCRIPT PROCESS_FOLDER\n"
+      "       tidemark-trial start PROGRAM\n"
+      "       tidemark-trial report SCRIPT BEFORE AFTER [--ignore FOLDER]... [--name NAME]\n"
+      "       tidemark-trial dummy\n",
+      stderr);
   return kUsage;
 }
 
@@ -73,13 +74,16 @@ int Report(int argc, char** argv) {
   for (int index = 5; index < argc; index += 2) {
     const std::string option = argv[index];
     if (index + 1 >= argc || (option != "--ignore" && option != "--name")) return Usage();
-    if (option == "--ignore") ignored.push_back(argv[index + 1]);
-    else name = argv[index + 1];
+    if (option == "--ignore")
+      ignored.push_back(argv[index + 1]);
+    else
+      name = argv[index + 1];
   }
   std::string script, error;
   if (!tidemark::capture::ReadWholeFile(argv[2], script)) return Fail(kUsage, std::string("cannot read ") + argv[2]);
   tidemark::capture::Snapshot before, after;
-  if (!tidemark::capture::LoadSnapshot(argv[3], before, error) || !tidemark::capture::LoadSnapshot(argv[4], after, error)) {
+  if (!tidemark::capture::LoadSnapshot(argv[3], before, error) ||
+      !tidemark::capture::LoadSnapshot(argv[4], after, error)) {
     return Fail(kUsage, error);
   }
   const tidemark::trial::TrialVerdict verdict = tidemark::trial::JudgeTrial(script, before, after, ignored);

@@ -74,7 +74,8 @@ class SnapshotIndex {
     for (const RegistryKey& key : snapshot.keys) m_keys.insert(capture::KeyIdentity(key));
     for (const capture::RegistryValue& value : snapshot.values) m_values.insert(ValueIdentity(value.key, value.name));
     for (const std::string& folder : snapshot.folders) m_folders.insert(Upper(folder));
-    for (const capture::FileEntry& file : snapshot.files) m_filesByFolder[Upper(ParentOf(file.path))].push_back(NameOf(file.path));
+    for (const capture::FileEntry& file : snapshot.files)
+      m_filesByFolder[Upper(ParentOf(file.path))].push_back(NameOf(file.path));
   }
 
   bool HasProcess(const std::string& image) const { return m_processes.count(Upper(image)) != 0; }
@@ -88,9 +89,9 @@ class SnapshotIndex {
   std::size_t MatchingFiles(const MaskPath& target) const {
     const auto files = m_filesByFolder.find(Upper(target.folder));
     if (files == m_filesByFolder.end()) return 0;
-    return static_cast<std::size_t>(std::count_if(files->second.begin(), files->second.end(), [&](const std::string& name) {
-      return MatchesFileMask(target.mask, name);
-    }));
+    return static_cast<std::size_t>(
+        std::count_if(files->second.begin(), files->second.end(),
+                      [&](const std::string& name) { return MatchesFileMask(target.mask, name); }));
   }
 
   static std::string ValueIdentity(const RegistryKey& key, const std::string& name) {
@@ -108,8 +109,8 @@ class SnapshotIndex {
 // What the entries that a run handles name; a change to anything else is a
 // change outside the script.
 struct Coverage {
-  std::set<std::string> processes;                    // upper-cased image names
-  std::set<std::string> runValues;                    // upper-cased Run value names
+  std::set<std::string> processes;                        // upper-cased image names
+  std::set<std::string> runValues;                        // upper-cased Run value names
   std::vector<std::pair<std::string, std::string>> keys;  // root, upper-cased path: the key and all below it
   std::vector<MaskPath> fileMasks;
   std::set<std::string> folders;  // upper-cased
@@ -139,8 +140,7 @@ struct Presence {
 
 class Judge {
  public:
-  Judge(const Snapshot& before, const Snapshot& after)
-      : m_folders(after), m_before(before), m_after(after) {}
+  Judge(const Snapshot& before, const Snapshot& after) : m_folders(after), m_before(before), m_after(after) {}
 
   // `refusal`: the checker's error on the entry's line, empty when none.
   EntryVerdict Entry(std::string_view section, const lint::HandledEntry& entry, const std::string& refusal) {
@@ -327,8 +327,8 @@ class OutsideChanges {
 
   void RemovedValues(const capture::SnapshotChanges& changes) {
     for (const capture::RegistryValue& value : changes.removedValues) {
-      const bool runValue = EqualsIgnoreCaseCp949(value.key.path, kRunKeyPath) &&
-                            m_coverage.runValues.count(Upper(value.name)) != 0;
+      const bool runValue =
+          EqualsIgnoreCaseCp949(value.key.path, kRunKeyPath) && m_coverage.runValues.count(Upper(value.name)) != 0;
       const bool programView = value.key.view == kProgramView || m_signatures.SameKeyInBothViews(value.key);
       if (!(runValue && programView)) Add("value removed: " + Describe(value));
     }

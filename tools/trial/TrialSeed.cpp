@@ -10,8 +10,8 @@
 #include "engine/PathSafety.h"
 #include "engine/ProtectedKeys.h"
 #include "engine/RegistryEntries.h"
-#include "engine/StepSlotTable.h"
 #include "engine/ShellFolderLookup.h"
+#include "engine/StepSlotTable.h"
 #include "lint/ScriptLint.h"
 #include "script/ScriptSections.h"
 #include "system/Cp949Text.h"
@@ -101,7 +101,8 @@ class Seeder {
   void StartDummy(const std::string& image) {
     const std::string path = m_processFolder + "\\" + image;
     CreateFolders(m_processFolder);
-    if (!CopyFileA(m_dummy.c_str(), path.c_str(), FALSE) && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (!CopyFileA(m_dummy.c_str(), path.c_str(), FALSE) && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+      return;
     std::string commandLine = "\"" + path + "\" dummy";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -117,8 +118,8 @@ class Seeder {
     StartDummy(entry.value);
     Say(entry, "process " + entry.value);
     const std::size_t dot = entry.value.rfind('.');
-    const std::string decoy = dot == std::string::npos ? entry.value + kDecoy
-                                                       : entry.value.substr(0, dot) + kDecoy + entry.value.substr(dot);
+    const std::string decoy =
+        dot == std::string::npos ? entry.value + kDecoy : entry.value.substr(0, dot) + kDecoy + entry.value.substr(dot);
     if (m_processes.count(ToUpperAsciiCp949(decoy)) == 0) StartDummy(decoy);
   }
 
@@ -131,7 +132,8 @@ class Seeder {
     SetValue(root, keyPath, KEY_WOW64_64KEY, name, data + " (64-bit view)");
   }
 
-  static void SetValue(HKEY root, const std::string& keyPath, REGSAM view, const std::string& name, const std::string& data) {
+  static void SetValue(HKEY root, const std::string& keyPath, REGSAM view, const std::string& name,
+                       const std::string& data) {
     UniqueHKey key;
     if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, key.put(), nullptr) !=
         ERROR_SUCCESS) {
@@ -141,7 +143,8 @@ class Seeder {
                    static_cast<DWORD>(data.size() + 1));
   }
 
-  static bool IsSharedBetweenViews(HKEY root, const std::string& keyPath, const std::string& name, const std::string& data) {
+  static bool IsSharedBetweenViews(HKEY root, const std::string& keyPath, const std::string& name,
+                                   const std::string& data) {
     UniqueHKey key;
     if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) {
       return false;

@@ -9,8 +9,8 @@
 namespace tidemark::trial {
 
 struct StartRun {
-  bool completed = false;  // the run posted its completion line
-  std::string problem;     // why there is no status list, when there is none
+  bool completed = false;           // the run posted its completion line
+  std::string problem;              // why there is no status list, when there is none
   std::vector<std::string> status;  // the status list at the end
 };
 
