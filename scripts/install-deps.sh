@@ -42,3 +42,11 @@ fi
 if [ ${#missing[@]} -gt 0 ]; then
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# Wine names Linux files in the Linux locale's character set: without a
+# Korean UTF-8 locale a code page 949 file name (a Korean folder in a script)
+# cannot be created or found at all. The locales package has its source.
+if ! locale -a 2>/dev/null | grep -qix 'ko_KR\.utf-\?8'; then
+  echo "generating the ko_KR.UTF-8 locale (for Korean file names under Wine)"
+  "${sudo_cmd[@]}" localedef -i ko_KR -f UTF-8 ko_KR.UTF-8
+fi

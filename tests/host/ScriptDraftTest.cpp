@@ -222,6 +222,7 @@ TEST(SnapshotCompare, PassesOverTheSystemsOwnBookkeepingOnly) {
   after.keys.push_back(
       Key(kView64, kRootLocalMachine, "SYSTEM\\ControlSet001\\Control\\DeviceClasses\\{884B}\\##?#hid#2\\#\\Control"));
   after.keys.push_back(Key(kView64, kRootLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{884B}\\x"));
+  after.keys.push_back(Key(kView32, kRootCurrentUser, "Software\\Wine\\Temporary System Parameters\\Colors"));
   after.services.push_back({"Winedevice2", "C:\\windows\\system32\\winedevice.exe"});
   after.services.push_back({"Winedevice3", "C:\\Program Files\\fake\\winedevice-lookalike.exe"});
   const SnapshotChanges changes = CompareSnapshots(before, after);

@@ -1,9 +1,8 @@
 #include "win/TestFolders.h"
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
+#include "system/UniqueHandle.h"
 #include "win/TestProcess.h"
 
 namespace tidemark::testing {
@@ -75,14 +74,23 @@ std::string TestProgramFolder() {
   return folder.substr(0, folder.find_last_of('\\'));
 }
 
+// Through the ANSI file functions, by which the program names its files, so
+// that a code page 949 name means the same file to the test and the program.
 std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  UniqueFile file(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string bytes;
+  if (!file) return bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read != 0) bytes.append(buffer, read);
+  return bytes;
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  if (file) WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 bool FileExists(const std::string& path) {

@@ -36,6 +36,13 @@ std::optional<std::string> BelowControlKey(const std::string& upperPath) {
 // manager's counter (ServiceCurrent) and the state of device interfaces
 // (DeviceClasses\{class}\{interface}\#\Control), both volatile keys.
 bool IsSystemBookkeeping(const RegistryKey& key) {
+  // Wine keeps the system parameters that a program changes for the session
+  // only in a volatile key of its own.
+  if (key.root == kRootCurrentUser) {
+    const std::string upper = ToUpperAsciiCp949(key.path);
+    const std::string temporary = "SOFTWARE\\WINE\\TEMPORARY SYSTEM PARAMETERS";
+    return upper == temporary || StartsWithUpper(upper, temporary + "\\");
+  }
   if (key.root != kRootLocalMachine) return false;
   const std::optional<std::string> below = BelowControlKey(ToUpperAsciiCp949(key.path));
   if (!below) return false;

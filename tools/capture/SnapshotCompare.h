@@ -2,7 +2,8 @@
 // Registry keys, value names and paths are compared as Windows compares them:
 // ASCII letters without regard to case, Korean characters exactly. The
 // system's own bookkeeping (volatile keys that change whenever a service
-// starts or a device comes or goes) is no change. Linear in the size of the
+// starts, a device comes or goes, or, under Wine, a program changes a system
+// parameter for the session) is no change. Linear in the size of the
 // two snapshots.
 #pragma once
 
