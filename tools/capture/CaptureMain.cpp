@@ -14,20 +14,20 @@
 #include <io.h>
 
 #include <cstdio>
-#include <exception>
 #include <string>
 #include <vector>
 
 #include "capture/ScriptDraft.h"
 #include "capture/SnapshotFile.h"
 #include "capture/SnapshotTaker.h"
+#include "capture/ToolMain.h"
 #include "capture/WholeFile.h"
 
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kFailed = 1;
-constexpr int kUsage = 2;
+using tidemark::tool::kDone;
+using tidemark::tool::kFailed;
+using tidemark::tool::kUsage;
 
 int Usage() {
   std::fputs(
@@ -85,9 +85,5 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  try {
-    return Run(argc, argv);
-  } catch (const std::exception& error) {
-    return Fail(error.what());
-  }
+  return tidemark::tool::GuardedMain("tidemark-capture", [&] { return Run(argc, argv); });
 }

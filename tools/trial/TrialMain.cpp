@@ -15,10 +15,10 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <exception>
 #include <string>
 #include <vector>
 
+#include "capture/ToolMain.h"
 #include "capture/WholeFile.h"
 #include "trial/TrialReport.h"
 #include "trial/TrialSeed.h"
@@ -26,9 +26,9 @@
 
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kFailed = 1;
-constexpr int kUsage = 2;
+using tidemark::tool::kDone;
+using tidemark::tool::kFailed;
+using tidemark::tool::kUsage;
 
 int Usage() {
   std::fputs(
@@ -105,9 +105,5 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  try {
-    return Run(argc, argv);
-  } catch (const std::exception& error) {
-    return Fail(kFailed, error.what());
-  }
+  return tidemark::tool::GuardedMain("tidemark-trial", [&] { return Run(argc, argv); });
 }
