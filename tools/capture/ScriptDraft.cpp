@@ -70,16 +70,6 @@ bool IsBelowPath(const std::string& path, const std::string& parent) {
 
 bool IsSamePath(const std::string& a, const std::string& b) { return EqualsIgnoreCaseCp949(a, b); }
 
-std::string ParentOf(const std::string& path) {
-  const std::size_t separator = path.rfind('\\');
-  return separator == std::string::npos ? std::string() : path.substr(0, separator);
-}
-
-std::string LastComponent(const std::string& path) {
-  const std::size_t separator = path.rfind('\\');
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
 std::size_t Depth(const std::string& path) {
   return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\'));
 }

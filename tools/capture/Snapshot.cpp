@@ -23,6 +23,16 @@ bool KeepsValueText(const std::string& keyPath) {
   return EndsWithKey(upper.substr(0, lastSeparator), "MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL");
 }
 
+std::string ParentOf(const std::string& path) {
+  const std::size_t separator = path.rfind('\\');
+  return separator == std::string::npos ? std::string() : path.substr(0, separator);
+}
+
+std::string LastComponent(const std::string& path) {
+  const std::size_t separator = path.rfind('\\');
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
 std::uint64_t HashValueData(std::uint32_t type, const unsigned char* data, std::size_t size) {
   std::uint64_t hash = 14695981039346656037ULL;
   const auto mix = [&hash](unsigned char byte) {

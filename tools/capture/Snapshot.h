@@ -76,6 +76,11 @@ struct Snapshot {
 // the program's name and publisher from them).
 bool KeepsValueText(const std::string& keyPath);
 
+// A key path or a file path split at its last backslash: the part before it
+// (empty when there is none) and the part after it (the whole path then).
+std::string ParentOf(const std::string& path);
+std::string LastComponent(const std::string& path);
+
 // FNV-1a, 64 bits, over the type (4 bytes, little endian) and the data.
 std::uint64_t HashValueData(std::uint32_t type, const unsigned char* data, std::size_t size);
 

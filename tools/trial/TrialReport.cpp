@@ -23,6 +23,8 @@ namespace tidemark::trial {
 
 namespace {
 
+using capture::LastComponent;
+using capture::ParentOf;
 using capture::RegistryKey;
 using capture::Snapshot;
 
@@ -34,16 +36,6 @@ std::string Upper(std::string_view text) { return ToUpperAsciiCp949(text); }
 bool IsAtOrBelow(const std::string& upperPath, const std::string& upperParent) {
   if (upperPath.compare(0, upperParent.size(), upperParent) != 0) return false;
   return upperPath.size() == upperParent.size() || upperParent.empty() || upperPath[upperParent.size()] == '\\';
-}
-
-std::string ParentOf(const std::string& path) {
-  const std::size_t separator = path.rfind('\\');
-  return separator == std::string::npos ? std::string() : path.substr(0, separator);
-}
-
-std::string NameOf(const std::string& path) {
-  const std::size_t separator = path.rfind('\\');
-  return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
 // The macro folders as the capture program recorded them.
@@ -75,7 +67,7 @@ class SnapshotIndex {
     for (const capture::RegistryValue& value : snapshot.values) m_values.insert(ValueIdentity(value.key, value.name));
     for (const std::string& folder : snapshot.folders) m_folders.insert(Upper(folder));
     for (const capture::FileEntry& file : snapshot.files)
-      m_filesByFolder[Upper(ParentOf(file.path))].push_back(NameOf(file.path));
+      m_filesByFolder[Upper(ParentOf(file.path))].push_back(LastComponent(file.path));
   }
 
   bool HasProcess(const std::string& image) const { return m_processes.count(Upper(image)) != 0; }
@@ -125,7 +117,7 @@ struct Coverage {
   bool CoversFile(const std::string& path) const {
     const std::string folder = Upper(ParentOf(path));
     for (const MaskPath& mask : fileMasks) {
-      if (Upper(mask.folder) == folder && MatchesFileMask(mask.mask, NameOf(path))) return true;
+      if (Upper(mask.folder) == folder && MatchesFileMask(mask.mask, LastComponent(path))) return true;
     }
     return false;
   }

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "capture/Snapshot.h"
 #include "engine/PathMacros.h"
 #include "engine/PathSafety.h"
 #include "engine/ProtectedKeys.h"
@@ -22,17 +23,14 @@ namespace tidemark::trial {
 
 namespace {
 
+using capture::ParentOf;
+
 constexpr char kDecoy[] = "-decoy";
 constexpr char kSeededContent[] = "seeded by tidemark-trial\r\n";
 
 bool Is64BitWindows() {
   BOOL wow64 = FALSE;
   return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
-}
-
-std::string ParentOf(const std::string& path) {
-  const std::size_t separator = path.rfind('\\');
-  return separator == std::string::npos ? std::string() : path.substr(0, separator);
 }
 
 void CreateFolders(const std::string& folder) {
