@@ -30,11 +30,12 @@ std::optional<std::string> EnvironmentFolder(const char* name) {
 }
 
 void DeleteMatchingFiles(const std::string& folder, const std::string& mask) {
-  const std::string base = WithTrailingBackslash(folder);
-  ForEachMatchingFile(folder, mask, [&base](const FolderEntry& file) {
+  ForEachMatchingFile(folder, mask, [&folder](const FolderEntry& file) {
     // A file that is itself a symbolic link is deleted as the link: on
     // Windows DeleteFileA removes the link, never the file it points to.
-    DeleteFileA((base + file.name).c_str());
+    // A name without an exact ANSI form goes by its wide name, inside the
+    // folder, never by its best-fit form, which may name another file.
+    DeleteEntryFile(folder, file);
   });
 }
 

@@ -9,9 +9,15 @@
 namespace tidemark {
 
 struct FolderEntry {
-  std::string name;  // the long name, without the folder
+  // The long name, without the folder, in its ANSI form. When exactName is
+  // false that form is a best-fit look-alike (it may hold "\" and climb out
+  // of the folder), good for showing and for matching a mask, never for
+  // reaching the entry: wideName is the name on disk.
+  std::string name;
   unsigned long attributes = 0;
   std::uint64_t size = 0;  // of a file, in bytes
+  std::wstring wideName;
+  bool exactName = true;
 
   bool IsFolder() const;
   bool IsReadOnly() const;
@@ -20,13 +26,20 @@ struct FolderEntry {
 
 // Calls `found` for each entry that a search for the mask in the folder
 // yields, files and folders, in the order the platform yields them, without
-// "." and "..". The search also matches 8.3 short names ("*.htm" finds
-// "x.html"); a caller that needs the mask to hold for the long name checks it
-// again. A folder that cannot be searched yields nothing, and the search's
-// error is returned (0 when the folder was searched, also when nothing in it
+// "." and "..". The search lists wide names (see FolderEntry::name). The search also matches 8.3 short names ("*.htm"
+// finds "x.html"); a caller that needs the mask to hold for the long name checks it again. A folder that cannot be
+// searched yields nothing, and the search's error is returned (0 when the folder was searched, also when nothing in it
 // matched).
 unsigned long ForEachFolderEntry(const std::string& folder, const std::string& mask,
                                  const std::function<void(const FolderEntry&)>& found);
+
+// Deletes the file of the folder that the entry names, through its exact
+// name: the ANSI path when the name has an exact ANSI form, otherwise the
+// wide name within the same folder. True when it was deleted.
+bool DeleteEntryFile(const std::string& folder, const FolderEntry& entry);
+
+// The wide path of the entry within the folder: never outside it.
+std::wstring EntryWidePath(const std::string& folder, const FolderEntry& entry);
 
 // True when the path names an existing folder (or a link to one).
 bool IsExistingFolder(const std::string& path);

@@ -1,7 +1,10 @@
 #include "system/PeExports.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <optional>
+#include <vector>
 
 namespace tidemark {
 
@@ -20,13 +23,13 @@ class ImageReader {
     return value;
   }
 
-  // The zero-terminated text at the offset, or nothing when it runs off the end.
-  std::optional<std::string_view> Text(std::uint64_t offset) const {
-    if (offset >= m_image.size()) return std::nullopt;
-    const std::string_view rest = m_image.substr(static_cast<std::size_t>(offset));
-    const std::size_t end = rest.find('\0');
-    if (end == std::string_view::npos) return std::nullopt;
-    return rest.substr(0, end);
+  // True when the zero-terminated text at the offset is exactly `text`.
+  // Only the text's own length and its terminator are read, so a name that
+  // runs on for megabytes costs no more than a short one.
+  bool HasText(std::uint64_t offset, std::string_view text) const {
+    if (offset > m_image.size() || m_image.size() - offset < text.size() + 1) return false;
+    const std::string_view here = m_image.substr(static_cast<std::size_t>(offset), text.size() + 1);
+    return here.substr(0, text.size()) == text && here.back() == '\0';
   }
 
  private:
@@ -59,27 +62,23 @@ class PeImage {
     if (!exportRva) return false;
     m_exportRva = *exportRva;
 
-    m_sectionTable = optional + *optionalSize;
-    m_sectionCount = *sectionCount;
+    ReadSections(optional + *optionalSize, *sectionCount);
     return true;
   }
 
   std::optional<std::uint64_t> FileOffset(std::uint32_t rva) const {
-    for (std::uint16_t i = 0; i < m_sectionCount; ++i) {
-      const std::uint64_t header = m_sectionTable + std::uint64_t{i} * 40;
-      const auto virtualSize = m_reader.Read<std::uint32_t>(header + 8);
-      const auto virtualAddress = m_reader.Read<std::uint32_t>(header + 12);
-      const auto rawSize = m_reader.Read<std::uint32_t>(header + 16);
-      const auto rawOffset = m_reader.Read<std::uint32_t>(header + 20);
-      if (!virtualSize || !virtualAddress || !rawSize || !rawOffset) return std::nullopt;
-      const std::uint32_t span = *virtualSize > *rawSize ? *virtualSize : *rawSize;
-      if (rva >= *virtualAddress && rva - *virtualAddress < span) {
-        const std::uint32_t into = rva - *virtualAddress;
-        if (into >= *rawSize) return std::nullopt;  // in the zero-filled tail, not in the file
-        return std::uint64_t{*rawOffset} + into;
-      }
-    }
-    return std::nullopt;
+    // The last section that starts at or below the address; sections of a
+    // well-formed image do not overlap, and a crafted one that overlaps
+    // gets one of its readings, never a read outside the file.
+    auto after = std::upper_bound(
+        m_sections.begin(), m_sections.end(), rva,
+        [](std::uint32_t address, const Section& section) { return address < section.virtualAddress; });
+    if (after == m_sections.begin()) return std::nullopt;
+    const Section& section = *std::prev(after);
+    const std::uint32_t into = rva - section.virtualAddress;
+    if (into >= section.span) return std::nullopt;
+    if (into >= section.rawSize) return std::nullopt;  // in the zero-filled tail, not in the file
+    return std::uint64_t{section.rawOffset} + into;
   }
 
   bool ExportsName(std::string_view function) const {
@@ -91,21 +90,49 @@ class PeImage {
     if (!nameCount || !namesRva) return false;
     const auto names = FileOffset(*namesRva);
     if (!names) return false;
-    for (std::uint32_t i = 0; i < *nameCount; ++i) {
+    // Export ordinals are 16-bit, so no real image names more functions;
+    // the bound keeps a crafted count from costing more than that.
+    const std::uint32_t count = std::min<std::uint32_t>(*nameCount, kMostExportNames);
+    for (std::uint32_t i = 0; i < count; ++i) {
       const auto nameRva = m_reader.Read<std::uint32_t>(*names + std::uint64_t{i} * 4);
       if (!nameRva) return false;
       const auto nameOffset = FileOffset(*nameRva);
       if (!nameOffset) continue;
-      if (m_reader.Text(*nameOffset) == function) return true;
+      if (m_reader.HasText(*nameOffset, function)) return true;
     }
     return false;
   }
 
  private:
+  struct Section {
+    std::uint32_t virtualAddress;
+    std::uint32_t span;  // the larger of the virtual and the raw size
+    std::uint32_t rawSize;
+    std::uint32_t rawOffset;
+  };
+
+  static constexpr std::uint32_t kMostExportNames = 0x10000;
+
+  // Read once and sorted by address, so that finding the section of an
+  // address is a binary search, not a walk over up to 65535 headers for
+  // every exported name.
+  void ReadSections(std::uint64_t table, std::uint16_t count) {
+    for (std::uint16_t i = 0; i < count; ++i) {
+      const std::uint64_t header = table + std::uint64_t{i} * 40;
+      const auto virtualSize = m_reader.Read<std::uint32_t>(header + 8);
+      const auto virtualAddress = m_reader.Read<std::uint32_t>(header + 12);
+      const auto rawSize = m_reader.Read<std::uint32_t>(header + 16);
+      const auto rawOffset = m_reader.Read<std::uint32_t>(header + 20);
+      if (!virtualSize || !virtualAddress || !rawSize || !rawOffset) break;  // the table runs off the file
+      m_sections.push_back({*virtualAddress, std::max(*virtualSize, *rawSize), *rawSize, *rawOffset});
+    }
+    std::stable_sort(m_sections.begin(), m_sections.end(),
+                     [](const Section& a, const Section& b) { return a.virtualAddress < b.virtualAddress; });
+  }
+
   ImageReader m_reader;
   std::uint32_t m_exportRva = 0;
-  std::uint64_t m_sectionTable = 0;
-  std::uint16_t m_sectionCount = 0;
+  std::vector<Section> m_sections;
 };
 
 }  // namespace

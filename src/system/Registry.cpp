@@ -1,19 +1,13 @@
 #include "system/Registry.h"
 
+#include "system/AnsiNames.h"
+
 #include <functional>
 #include <vector>
 
 namespace tidemark {
 
 namespace {
-
-// RegQueryInfoKeyA counts the longest subkey name in characters, while the
-// names that RegEnumKeyExA returns are ANSI bytes: in a double-byte code page
-// (949 among them) a character can take two bytes, so the buffer is doubled.
-bool AnsiCodePageIsDoubleByte() {
-  CPINFO info;
-  return GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
-}
 
 // HKEY_CLASSES_ROOT (0x80000000) and the other predefined roots just above it.
 bool IsPredefinedKey(HKEY key) {
@@ -32,6 +26,11 @@ UniqueHKey Owned(UniqueHKey key) {
 // The view flags of an access mask: a deletion stays in the view the walk
 // opened its keys in.
 constexpr REGSAM kViewFlags = KEY_WOW64_32KEY | KEY_WOW64_64KEY;
+
+// The registry itself nests keys at most 512 levels deep. A walk deeper than
+// that is not a tree the registry made but a path that leads back into
+// itself, so the key is passed over and stays.
+constexpr int kDeepestKeyLevel = 512;
 
 // Deletes the key that the handle names. RegDeleteKeyA cannot be used for
 // this: it opens the subkey by name without REG_OPTION_OPEN_LINK, so for a
@@ -57,24 +56,28 @@ struct KeyCounts {
 };
 
 // Reads the key's own subkey and value counts, then calls `each` with the
-// name of every subkey, from the highest index down: deleting the subkey
-// just named moves only later ones down by one index, so each index still to
-// be visited keeps naming the same key. Nothing when the counts cannot be
-// read. A subkey name never holds a backslash: it resolves inside the key.
-std::optional<KeyCounts> WalkSubkeys(HKEY key, bool doubleByteNames,
-                                     const std::function<void(const std::string&)>& each) {
+// wide name of every subkey, from the highest index down: deleting the
+// subkey just named moves only later ones down by one index, so each index
+// still to be visited keeps naming the same key. Nothing when the counts
+// cannot be read.
+//
+// The names are the wide ones, opened relative to the key's own handle: a
+// key name never holds a backslash, so the name reaches that subkey and no
+// other. The ANSI names of RegEnumKeyExA may not: a character that code page
+// 949 lacks comes back as a best-fit look-alike, U+20A9 WON SIGN as "", and
+// "lnk<won>y" beside a link "lnk" would then lead through the link.
+std::optional<KeyCounts> WalkSubkeys(HKEY key, const std::function<void(const std::wstring&)>& each) {
   KeyCounts counts;
   DWORD longest = 0;
-  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &counts.subkeys, &longest, nullptr, &counts.values, nullptr,
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &counts.subkeys, &longest, nullptr, &counts.values, nullptr,
                        nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  if (doubleByteNames) longest *= 2;
-  std::vector<char> name(longest + 1);
+  std::vector<wchar_t> name(longest + 1);
   for (DWORD index = counts.subkeys; index-- > 0;) {
     DWORD size = longest + 1;
-    if (RegEnumKeyExA(key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-      each(std::string(name.data(), size));
+    if (RegEnumKeyExW(key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+      each(std::wstring(name.data(), size));
     }
   }
   return counts;
@@ -160,7 +163,7 @@ bool TRegistry::DeletePath(const std::string& path) {
   // path deletes nothing.
   if (NamesItsBase(path)) return false;
   const KeyPath target = Resolve(path);
-  return DeleteTree(BaseKey(target), target.text, AnsiCodePageIsDoubleByte());
+  return DeleteTree(BaseKey(target), WideFromAnsi(target.text), 1);
 }
 
 // The subkeys go first because a key that still has subkeys cannot be
@@ -172,13 +175,15 @@ bool TRegistry::DeletePath(const std::string& path) {
 // which has no subkeys of its own, so the walk never descends into the
 // link's target, which may lie anywhere in the registry, and the link alone
 // is deleted.
-bool TRegistry::DeleteTree(HKEY base, const std::string& path, bool doubleByteNames) const {
+bool TRegistry::DeleteTree(HKEY base, const std::wstring& path, int level) const {
+  if (level > kDeepestKeyLevel) return false;
   {
     UniqueHKey opened;
-    if (RegOpenKeyExA(base, path.c_str(), REG_OPTION_OPEN_LINK, m_access, opened.put()) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(base, path.c_str(), REG_OPTION_OPEN_LINK, m_access, opened.put()) == ERROR_SUCCESS) {
       const UniqueHKey key = Owned(std::move(opened));
-      WalkSubkeys(key.get(), doubleByteNames,
-                  [&](const std::string& name) { DeleteTree(key.get(), name, doubleByteNames); });
+      // A subkey that stays (too deep, say) keeps this key too: a key with
+      // subkeys cannot be deleted.
+      WalkSubkeys(key.get(), [&](const std::wstring& name) { DeleteTree(key.get(), name, level + 1); });
     }
   }
   return DeleteKeyItself(base, path);
@@ -186,15 +191,15 @@ bool TRegistry::DeleteTree(HKEY base, const std::string& path, bool doubleByteNa
 
 // Opened as DeleteTree opens the keys it deletes, so a link is counted as
 // itself, never as its target.
-bool TRegistry::MeasureTree(HKEY base, const std::string& path, bool doubleByteNames, KeyTreeSize& size) const {
+bool TRegistry::MeasureTree(HKEY base, const std::wstring& path, int level, KeyTreeSize& size) const {
+  if (level > kDeepestKeyLevel) return false;
   UniqueHKey opened;
-  if (RegOpenKeyExA(base, path.c_str(), REG_OPTION_OPEN_LINK, m_access, opened.put()) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(base, path.c_str(), REG_OPTION_OPEN_LINK, m_access, opened.put()) != ERROR_SUCCESS) {
     return false;
   }
   const UniqueHKey key = Owned(std::move(opened));
-  const std::optional<KeyCounts> counts = WalkSubkeys(key.get(), doubleByteNames, [&](const std::string& name) {
-    MeasureTree(key.get(), name, doubleByteNames, size);
-  });
+  const std::optional<KeyCounts> counts =
+      WalkSubkeys(key.get(), [&](const std::wstring& name) { MeasureTree(key.get(), name, level + 1, size); });
   if (counts) {
     size.subkeys += static_cast<int>(counts->subkeys);
     size.values += static_cast<int>(counts->values);
@@ -206,15 +211,15 @@ std::optional<KeyTreeSize> TRegistry::MeasurePath(const std::string& path) const
   if (NamesItsBase(path)) return std::nullopt;
   const KeyPath target = Resolve(path);
   KeyTreeSize size;
-  if (!MeasureTree(BaseKey(target), target.text, AnsiCodePageIsDoubleByte(), size)) return std::nullopt;
+  if (!MeasureTree(BaseKey(target), WideFromAnsi(target.text), 1, size)) return std::nullopt;
   return size;
 }
 
 // Attempted also when the walk could not open the key with the object's
 // mask: DELETE alone may still be granted, as for RegDeleteKeyA.
-bool TRegistry::DeleteKeyItself(HKEY base, const std::string& path) const {
+bool TRegistry::DeleteKeyItself(HKEY base, const std::wstring& path) const {
   UniqueHKey opened;
-  if (RegOpenKeyExA(base, path.c_str(), REG_OPTION_OPEN_LINK, DELETE | (m_access & kViewFlags), opened.put()) !=
+  if (RegOpenKeyExW(base, path.c_str(), REG_OPTION_OPEN_LINK, DELETE | (m_access & kViewFlags), opened.put()) !=
       ERROR_SUCCESS) {
     return false;
   }

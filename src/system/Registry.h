@@ -67,6 +67,8 @@ class TRegistry {
   // false. A path that names the key it is resolved from (empty, or only
   // backslashes) deletes nothing and gives false. A symbolic link key met on
   // the way (or named by the path) is deleted itself; its target stays.
+  // Subkeys are reached by their exact wide names, never through a link,
+  // and a tree deeper than the registry allows (512 levels) stays whole.
   bool DeletePath(const std::string& path);
 
   // What DeletePath would delete for the path now: the path resolved and
@@ -103,9 +105,10 @@ class TRegistry {
   };
   static KeyPath Resolve(const std::string& path);
   HKEY BaseKey(const KeyPath& path) const;
-  bool DeleteTree(HKEY base, const std::string& path, bool doubleByteNames) const;
-  bool DeleteKeyItself(HKEY base, const std::string& path) const;
-  bool MeasureTree(HKEY base, const std::string& path, bool doubleByteNames, KeyTreeSize& size) const;
+  // `level` counts the keys from the one the path names (1) down.
+  bool DeleteTree(HKEY base, const std::wstring& path, int level) const;
+  bool DeleteKeyItself(HKEY base, const std::wstring& path) const;
+  bool MeasureTree(HKEY base, const std::wstring& path, int level, KeyTreeSize& size) const;
 
   HKEY m_currentKey = nullptr;
   UniqueHKey m_ownedKey;     // m_currentKey, unless that is a predefined root

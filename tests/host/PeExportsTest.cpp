@@ -90,5 +90,47 @@ TEST(PeExports, HostileFieldsAreRejected) {
   EXPECT_FALSE(PeImageExports(badHeader, kMachineAmd64, "DllRegisterServer"));
 }
 
+// Found by fuzzing: every name of a crafted image pointing into megabytes of
+// text without an end, behind 65535 section headers. Each name must cost a
+// look-up among sorted sections and a read of the function's own length, or
+// the [BHO] step would spend minutes on one file. The CTest time-out is what
+// fails the slow reading; the test itself checks only the answers.
+TEST(PeExports, CraftedLargeImageIsReadInFullWithoutRescanning) {
+  constexpr std::size_t kSize = 0x400000;
+  std::string image(kSize, 'A');
+  Put16(image, 0, 0x5A4D);
+  Put32(image, 0x3C, 0x40);
+  Put32(image, 0x40, 0x4550);
+  const std::size_t fileHeader = 0x44, optional = fileHeader + 20, optionalSize = 0xF0;
+  Put16(image, fileHeader, kMachineAmd64);
+  Put16(image, fileHeader + 2, 0xFFFF);
+  Put16(image, fileHeader + 16, optionalSize);
+  Put16(image, optional, 0x20B);
+  const std::size_t directories = optional + 112;
+  Put32(image, directories - 4, 16);
+  constexpr std::uint32_t kBase = 0x1000;  // the one real section maps the whole file from this address
+  constexpr std::size_t kDirectory = 0x290000, kNames = 0x290100, kText = 0x2D0100, kCount = 0x10000;
+  Put32(image, directories, kBase + kDirectory);
+  // The junk headers (all 'A') lie above every address used; the real one is last.
+  const std::size_t last = optional + optionalSize + 0xFFFEu * 40;
+  Put32(image, last + 8, kSize);
+  Put32(image, last + 12, kBase);
+  Put32(image, last + 16, kSize);
+  Put32(image, last + 20, 0);
+  Put32(image, kDirectory + 24, 0xFFFFFFFF);  // far more names than any image may have
+  Put32(image, kDirectory + 32, kBase + kNames);
+  for (std::size_t i = 0; i < kCount; ++i) Put32(image, kNames + i * 4, kBase + kText);
+  EXPECT_FALSE(PeImageExports(image, kMachineAmd64, "DllRegisterServer"));
+
+  // The last name the bound lets through is the real one: the whole table was read.
+  std::memcpy(&image[kSize - 0x20], "DllRegisterServer", 18);
+  Put32(image, kNames + (kCount - 1) * 4, static_cast<std::uint32_t>(kBase + kSize - 0x20));
+  EXPECT_TRUE(PeImageExports(image, kMachineAmd64, "DllRegisterServer"));
+  // One name beyond the bound is never looked at.
+  Put32(image, kNames + (kCount - 1) * 4, kBase + kText);
+  Put32(image, kNames + kCount * 4, static_cast<std::uint32_t>(kBase + kSize - 0x20));
+  EXPECT_FALSE(PeImageExports(image, kMachineAmd64, "DllRegisterServer"));
+}
+
 }  // namespace
 }  // namespace tidemark

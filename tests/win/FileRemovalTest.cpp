@@ -58,6 +58,48 @@ TEST_F(FileSteps, EmbeddedScriptEmptiesAndRemovesTheProgramFolder) {
   EXPECT_TRUE(FileExists(neighbour + "\\keep.dat"));
 }
 
+// U+20A9 WON SIGN: code page 949 lacks it, and its ANSI best fit is "\".
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+constexpr wchar_t kWon = L'\u20A9';
+
+bool PlantWide(const std::string& folder, const std::wstring& name) {
+  const HANDLE file = CreateFileW((Wide(folder) + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+bool WideExists(const std::string& folder, const std::wstring& name) {
+  return GetFileAttributesW((Wide(folder) + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST_F(FileSteps, BestFitNamesAreDeletedInTheirOwnFolderNeverOutsideIt) {
+  // Mended fault: FindFirstFileA lists "..<won>decoy.txt" as "..\decoy.txt",
+  // and the folder joined to that name deleted a file outside the folder
+  // that the [FILE] value names, anywhere on the drive.
+  const std::string scratchName = scratch.Path().substr(scratch.Path().find_last_of('\\') + 1);
+  WriteFileBytes(scratch / "decoy.txt", "keep");
+  const std::wstring up = std::wstring(L"..") + kWon + L"decoy.txt";
+  const std::wstring across =
+      std::wstring(L"..") + kWon + L".." + kWon + Wide(scratchName) + kWon + L"lumenseek2" + kWon + L"keep.dat";
+  ASSERT_TRUE(PlantWide(target, up));
+  ASSERT_TRUE(PlantWide(target, across));
+
+  StepHarness previewHarness(testing::DefaultScriptBytes(), &folders);
+  const PreviewReport preview = BuildPreview(previewHarness.Script(), folders);
+  EXPECT_EQ(preview.files.size(), 6u);  // the four files, and the two planted ones in the folder itself
+  ASSERT_EQ(preview.folders.size(), 1u);
+  EXPECT_TRUE(preview.folders[0].wouldBeEmpty);
+
+  Run(testing::DefaultScriptBytes());
+  EXPECT_TRUE(FileExists(scratch / "decoy.txt"));
+  EXPECT_TRUE(FileExists(neighbour + "\\keep.dat"));
+  EXPECT_FALSE(WideExists(target, up));  // gone through their exact wide names
+  EXPECT_FALSE(WideExists(target, across));
+  EXPECT_FALSE(FolderExists(target));
+}
+
 TEST_F(FileSteps, SubfolderAndReadOnlyFileKeepTheFolder) {
   CreateDirectoryA((target + "\\sub").c_str(), nullptr);
   WriteFileBytes(target + "\\sub\\inner.dat", "x");

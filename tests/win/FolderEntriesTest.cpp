@@ -32,7 +32,12 @@ TEST(FolderEntries, FilesAndFoldersWithoutTheDotEntries) {
   const std::map<std::string, unsigned long> entries = EntriesOf(scratch.Path() + "\\", "*");
   ASSERT_EQ(entries.size(), 3u);
   for (const char* name : {"plain.dat", "locked.dat", "sub"}) ASSERT_EQ(entries.count(name), 1u) << name;
-  const auto entry = [&](const char* name) { return FolderEntry{name, entries.at(name)}; };
+  const auto entry = [&](const char* name) {
+    FolderEntry listed;
+    listed.name = name;
+    listed.attributes = entries.at(name);
+    return listed;
+  };
   EXPECT_TRUE(entry("sub").IsFolder());
   EXPECT_FALSE(entry("plain.dat").IsFolder());
   EXPECT_TRUE(entry("locked.dat").IsReadOnly());

@@ -61,6 +61,18 @@ class Registry : public ::testing::Test {
     return Value(type, std::string(data, size));
   }
 
+  // Makes `sub` (ASCII) and below it the key with the wide name `leaf`, as
+  // the adware would plant it: RegCreateKeyExW takes the name as it is.
+  void CreateWide(const std::string& sub, const std::wstring& leaf) const {
+    const std::string parent = Full(sub);
+    const std::wstring path = std::wstring(parent.begin(), parent.end()) + L"\\" + leaf;
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, L"v", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"planted"), 16);
+    RegCloseKey(key);
+  }
+
   // Makes `sub` a link to the scratch key `target`, and checks that the link
   // leads there.
   void Link(const std::string& sub, const std::string& target) {
@@ -455,6 +467,74 @@ TEST_F(Registry, MeasurePathFindsNothingWhereDeletePathDeletesNothing) {
   EXPECT_FALSE(TRegistry::NamesItsBase("\\parent"));
   ASSERT_TRUE(reg.MeasurePath("parent").has_value());
   EXPECT_EQ(reg.MeasurePath("parent")->subkeys, 1);
+}
+
+// U+20A9 WON SIGN, which code page 949 lacks: its ANSI best fit is "\".
+constexpr wchar_t kWon = L'\u20A9';
+
+TEST_F(Registry, BestFitNamesBesideALinkNeverLeadThroughIt) {
+  // Mended fault: RegEnumKeyExA hands "lnk<won>y" back as "lnk\y", and the
+  // walk opened that path, through the link "lnk", so the key "y" below the
+  // link's target (anywhere in the registry) was deleted.
+  Put("outside", "v", "tree");
+  Put("outside\\y", "v", "decoy");
+  Put("outside\\y\\deeper", "v", "decoy");
+  Put("named", "v", "1");
+  Link("named\\lnk", "outside");
+  CreateWide("named", std::wstring(L"lnk") + kWon + L"y");
+  CreateWide("named", std::wstring(L"..") + kWon + L".." + kWon + L"outside");
+
+  TRegistry reg;
+  const std::optional<KeyTreeSize> measured = reg.MeasurePath(Absolute("named"));
+  ASSERT_TRUE(measured.has_value());
+  EXPECT_EQ(measured->subkeys, 3);  // the link and the two planted keys, nothing behind them
+  EXPECT_TRUE(reg.DeletePath(Absolute("named")));
+  EXPECT_FALSE(Exists("named"));
+  EXPECT_EQ(Read("outside\\y", "v"), Value(REG_SZ, std::string("decoy", 6)));
+  EXPECT_TRUE(Exists("outside\\y\\deeper"));
+  EXPECT_EQ(Read("outside", "v"), Value(REG_SZ, std::string("tree", 5)));
+}
+
+TEST_F(Registry, AKeyThatLeadsBackToItselfIsDeletedWithoutEndlessWalking) {
+  // Mended fault: a subkey "a<won>x" beside a link "a" back to the key itself
+  // read as "a\x" and led into the key again, without end, until the stack
+  // overflowed and the process died in the middle of the run.
+  Put("loop", "v", "1");
+  Link("loop\\a", "loop");
+  CreateWide("loop", std::wstring(L"a") + kWon + L"x");
+  Put("sibling", "v", "stays");
+
+  TRegistry reg;
+  ASSERT_TRUE(reg.MeasurePath(Absolute("loop")).has_value());
+  EXPECT_TRUE(reg.DeletePath(Absolute("loop")));
+  EXPECT_FALSE(Exists("loop"));
+  EXPECT_EQ(Read("sibling", "v"), Value(REG_SZ, std::string("stays", 6)));
+}
+
+TEST_F(Registry, ATreeDeeperThanTheRegistryAllowsStaysWhole) {
+  // The registry nests at most 512 levels; a deeper tree is passed over, and
+  // no depth makes the walk recurse without a bound.
+  Create("deep");
+  UniqueHKey level;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, Full("deep").c_str(), 0, KEY_ALL_ACCESS, level.put()), ERROR_SUCCESS);
+  int depth = 1;
+  for (; depth < 520; ++depth) {
+    UniqueHKey next;
+    if (RegCreateKeyExA(level.get(), "k", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, next.put(), nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    level = std::move(next);
+  }
+  if (depth <= 512) GTEST_SKIP() << "this registry stops at " << depth << " levels";
+  level.reset();
+  Create("shallow\\k\\k");
+
+  TRegistry reg;
+  EXPECT_TRUE(reg.MeasurePath(Absolute("deep")).has_value());
+  EXPECT_FALSE(reg.DeletePath(Absolute("deep")));
+  EXPECT_TRUE(Exists("deep\\k"));
+  EXPECT_TRUE(reg.DeletePath(Absolute("shallow")));
 }
 
 }  // namespace

@@ -22,22 +22,28 @@ inline constexpr char kScratchParent[] = "Software\\TidemarkTests";
 // Deletes the key with its whole tree, in the view given (0 for the caller's
 // own, or KEY_WOW64_32KEY / KEY_WOW64_64KEY). Every key is opened with
 // REG_OPTION_OPEN_LINK, so a symbolic link goes as itself and its target
-// stays; RegDeleteTreeA would follow the link and empty the target.
-inline void DeleteKeyTree(HKEY parent, const std::string& path, REGSAM view = 0) {
+// stays; RegDeleteTreeA would follow the link and empty the target. Subkeys
+// go by their wide names: a best-fit ANSI name ("a<won>b" as "a\b") would
+// lead through a link beside it.
+inline void DeleteKeyTreeW(HKEY parent, const std::wstring& path, REGSAM view) {
   UniqueHKey key;
-  if (RegOpenKeyExA(parent, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE | view, key.put()) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(parent, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE | view, key.put()) != ERROR_SUCCESS) {
     return;
   }
   // Names first, deletions after: deleting while enumerating shifts the indexes.
-  std::vector<std::string> children;
-  char name[256];
+  std::vector<std::wstring> children;
+  wchar_t name[256];
   for (DWORD index = 0;; ++index) {
-    DWORD size = sizeof name;
-    if (RegEnumKeyExA(key.get(), index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    DWORD size = sizeof name / sizeof name[0];
+    if (RegEnumKeyExW(key.get(), index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     children.emplace_back(name, size);
   }
-  for (const std::string& child : children) DeleteKeyTree(key.get(), child, view);
+  for (const std::wstring& child : children) DeleteKeyTreeW(key.get(), child, view);
   DeleteOpenKey(key.get());
+}
+
+inline void DeleteKeyTree(HKEY parent, const std::string& path, REGSAM view = 0) {
+  DeleteKeyTreeW(parent, std::wstring(path.begin(), path.end()), view);  // the test paths are ASCII
 }
 
 // "Suite-Case" of the running test case ("/" of parameterised names made "-").

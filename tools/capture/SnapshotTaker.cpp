@@ -9,6 +9,7 @@
 #include "capture/SnapshotFile.h"
 #include "engine/PathMacros.h"
 #include "engine/ShellFolderLookup.h"
+#include "system/AnsiNames.h"
 #include "system/Cp949Text.h"
 #include "system/FolderEntries.h"
 #include "system/Processes.h"
@@ -184,17 +185,22 @@ class RegistryWalk {
   std::size_t Keys() const { return m_keys; }
 
  private:
+  // Listed by their wide names: a name whose ANSI form is a best-fit
+  // look-alike ("a<won>b" as "a\b") would be joined into a path that leads
+  // to another key, so it is passed over.
   static std::vector<std::string> Subkeys(HKEY key) {
     std::vector<std::string> names;
-    char name[256];
+    wchar_t name[256];  // a key name has at most 255 characters
     for (DWORD index = 0;; ++index) {
-      DWORD size = sizeof name;
-      const LONG result = RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+      DWORD size = sizeof name / sizeof name[0];
+      const LONG result = RegEnumKeyExW(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
       if (result == ERROR_NO_MORE_ITEMS) break;
-      if (result == ERROR_SUCCESS)
-        names.emplace_back(name, size);
-      else if (result != ERROR_MORE_DATA)
+      if (result == ERROR_SUCCESS) {
+        const std::wstring wide(name, size);
+        if (IsExactAnsiName(wide)) names.push_back(AnsiFromWide(wide));
+      } else if (result != ERROR_MORE_DATA) {
         break;
+      }
     }
     return names;
   }
@@ -269,6 +275,9 @@ class FileWalk {
       if (!m_listed.insert(ToUpperAsciiCp949(folder)).second) continue;
       m_progress.Tick("folders", m_listed.size());
       const unsigned long error = ForEachFolderEntry(folder, "*", [&](const FolderEntry& entry) {
+        // A name without an exact ANSI form cannot be written into a script
+        // (its best-fit form may climb out of the folder): passed over.
+        if (!entry.exactName) return;
         const std::string path = folder + "\\" + entry.name;
         if (!entry.IsFolder()) {
           if (ToUpperAsciiCp949(path) != m_output)
