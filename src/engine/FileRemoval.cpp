@@ -41,12 +41,12 @@ void DeleteMatchingFiles(const std::string& folder, const std::string& mask) {
 
 }  // namespace
 
-std::vector<std::string> ProtectedFolders(const FolderLookup& folders) {
-  std::vector<std::string> known = WellKnownFolders(folders);
+FolderGuard ProtectedFolders(const FolderLookup& folders) {
+  FolderGuard guard = GuardedFolders(folders);
   // Set by 64-bit Windows in every process, 32-bit ones included; under
   // WoW64 CSIDL_PROGRAM_FILES names "Program Files (x86)" instead.
-  if (const std::optional<std::string> native = EnvironmentFolder("ProgramW6432")) known.push_back(*native);
-  return known;
+  if (const std::optional<std::string> native = EnvironmentFolder("ProgramW6432")) guard.wellKnown.push_back(*native);
+  return guard;
 }
 
 bool PassesThroughLink(const std::string& folder) {
@@ -61,12 +61,13 @@ bool PassesThroughLink(const std::string& folder) {
   return false;
 }
 
-std::optional<MaskPath> FileDeletionTarget(const std::string& path, const std::vector<std::string>& protectedFolders) {
-  const FileValueCheck check = CheckFileValue(path, protectedFolders);
-  if (check.verdict != FileValueVerdict::Allowed) return std::nullopt;
-  if (IsBroadMask(check.target.mask)) {
-    const std::string resolved = ResolvedFolder(check.target.folder);
-    if (IsDriveRoot(resolved) || IsWellKnownFolder(resolved, protectedFolders)) return std::nullopt;
+std::optional<MaskPath> FileDeletionTarget(const std::string& path, const FolderGuard& guard) {
+  if (FileEntryVerdict(path, path, guard).IsRefused()) return std::nullopt;
+  const FileValueCheck check = CheckFileValue(path, guard);
+  // The text may spell a guarded folder another way: "C:\Windows\." or a
+  // folder reached through links of its own.
+  if (IsBroadMask(check.target.mask) && IsGuardedFromBroadMasks(ResolvedFolder(check.target.folder), guard)) {
+    return std::nullopt;
   }
   if (PassesThroughLink(check.target.folder)) return std::nullopt;
   return check.target;
@@ -79,10 +80,13 @@ void ForEachMatchingFile(const std::string& folder, const std::string& mask,
   });
 }
 
-bool IsRemovableFolder(const std::string& folder) { return IsSafeFolderPath(folder) && !PassesThroughLink(folder); }
+bool IsRemovableFolder(const std::string& folder, const FolderGuard& guard) {
+  return !FolderEntryVerdict(folder, folder, guard).IsRefused() &&
+         !IsGuardedFromRemoval(ResolvedFolder(folder), guard) && !PassesThroughLink(folder);
+}
 
-void DeleteFilesByMask(const std::string& path, const std::vector<std::string>& protectedFolders) {
-  const std::optional<MaskPath> target = FileDeletionTarget(path, protectedFolders);
+void DeleteFilesByMask(const std::string& path, const FolderGuard& guard) {
+  const std::optional<MaskPath> target = FileDeletionTarget(path, guard);
   if (target) DeleteMatchingFiles(target->folder, target->mask);
 }
 
@@ -91,8 +95,8 @@ void DeleteFilesInDir(const std::string& folder, const std::string& mask) {
   DeleteMatchingFiles(folder, mask);
 }
 
-void RemoveEmptyFolder(const std::string& folder) {
-  if (IsRemovableFolder(folder)) RemoveDirectoryA(folder.c_str());
+void RemoveEmptyFolder(const std::string& folder, const FolderGuard& guard) {
+  if (IsRemovableFolder(folder, guard)) RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace tidemark

@@ -10,15 +10,17 @@
 #include <vector>
 
 #include "engine/PathMacros.h"
+#include "engine/PathSafety.h"
 #include "system/FolderEntries.h"
 #include "system/MaskPath.h"
 
 namespace tidemark {
 
-// The folders in which a broad mask deletes nothing: WellKnownFolders of the
-// lookup, and the native Program Files folder, which the shell names to a
-// 32-bit process on 64-bit Windows only as the 32-bit one.
-std::vector<std::string> ProtectedFolders(const FolderLookup& folders);
+// The folders that a broad mask never empties and the folder step never
+// removes: GuardedFolders of the lookup, and the native Program Files folder,
+// which the shell names to a 32-bit process on 64-bit Windows only as the
+// 32-bit one.
+FolderGuard ProtectedFolders(const FolderLookup& folders);
 
 // True when the folder, or any folder on its way from the drive's root, is
 // a reparse point (junction, symbolic link, mount point) or cannot be looked
@@ -26,9 +28,9 @@ std::vector<std::string> ProtectedFolders(const FolderLookup& folders);
 bool PassesThroughLink(const std::string& folder);
 
 // The folder and mask an expanded [FILE] value deletes in, or nothing when
-// the value deletes nothing (CheckFileValue refuses it, its folder is one of
-// the protected ones under another spelling, or it passes through a link).
-std::optional<MaskPath> FileDeletionTarget(const std::string& path, const std::vector<std::string>& protectedFolders);
+// the value deletes nothing (FileEntryVerdict refuses it, its folder is one
+// of the guarded ones under another spelling, or it passes through a link).
+std::optional<MaskPath> FileDeletionTarget(const std::string& path, const FolderGuard& guard);
 
 // Calls `found` for each file (never a folder) of the folder whose long name
 // the mask matches, in the order the platform's search yields them. The
@@ -37,13 +39,14 @@ std::optional<MaskPath> FileDeletionTarget(const std::string& path, const std::v
 void ForEachMatchingFile(const std::string& folder, const std::string& mask,
                          const std::function<void(const FolderEntry&)>& found);
 
-// True when RemoveEmptyFolder may remove the folder: a safe folder path that
-// passes through no link.
-bool IsRemovableFolder(const std::string& folder);
+// True when RemoveEmptyFolder may remove the folder: FolderEntryVerdict
+// allows it, it is no guarded folder under another spelling (a short name,
+// say), and it passes through no link.
+bool IsRemovableFolder(const std::string& folder, const FolderGuard& guard);
 
 // Splits the path into folder and mask and deletes the matching files, when
 // FileDeletionTarget allows it.
-void DeleteFilesByMask(const std::string& path, const std::vector<std::string>& protectedFolders);
+void DeleteFilesByMask(const std::string& path, const FolderGuard& guard);
 
 // Deletes every file of the folder that the mask matches, hidden and system
 // files included; read-only files and files in use stay. A folder that is no
@@ -52,6 +55,6 @@ void DeleteFilesInDir(const std::string& folder, const std::string& mask);
 
 // Removes the folder if it is empty and IsRemovableFolder allows it.
 // Failures are ignored.
-void RemoveEmptyFolder(const std::string& folder);
+void RemoveEmptyFolder(const std::string& folder, const FolderGuard& guard);
 
 }  // namespace tidemark

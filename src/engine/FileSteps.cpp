@@ -10,13 +10,13 @@ namespace tidemark {
 void RemoveFilesAndFolders(StepContext& context) {
   context.AddStatus(status::kRemoveFiles);
   const ScriptIni& script = context.Script();
-  const std::vector<std::string> protectedFolders = ProtectedFolders(context.Folders());
+  const FolderGuard guard = ProtectedFolders(context.Folders());
   WalkSection(script, sections::kFile, context.Folders(), [&](const std::string&, const std::string& path) {
-    DeleteFilesByMask(path, protectedFolders);
+    DeleteFilesByMask(path, guard);
     return WalkControl::Continue;
   });
-  WalkSection(script, sections::kPath, context.Folders(), [](const std::string&, const std::string& folder) {
-    RemoveEmptyFolder(folder);
+  WalkSection(script, sections::kPath, context.Folders(), [&](const std::string&, const std::string& folder) {
+    RemoveEmptyFolder(folder, guard);
     return WalkControl::Continue;
   });
 }

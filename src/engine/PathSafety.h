@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/PathMacros.h"
+#include "engine/Verdict.h"
 #include "system/MaskPath.h"
 
 namespace tidemark {
@@ -52,12 +53,40 @@ bool IsWellKnownFolder(std::string_view folder, const std::vector<std::string>& 
 // native system folder. Folders that the lookup cannot find are left out.
 std::vector<std::string> WellKnownFolders(const FolderLookup& folders);
 
+// The folders that the file step must not empty with a broad mask, nor the
+// folder step remove, even when one of them is empty.
+struct FolderGuard {
+  std::vector<std::string> wellKnown;       // the folders themselves (see WellKnownFolders)
+  std::vector<std::string> windowsFolders;  // every folder inside them too
+  std::vector<std::string> profiles;        // a user's profile: its known folders too
+  std::vector<std::string> profileParents;  // every folder directly inside is a profile
+};
+
+// The guard of this machine's folders: WellKnownFolders, the Windows folder
+// with everything inside it and its System32, SysWOW64 and Sysnative, the
+// user's profile and the folder of every profile.
+FolderGuard GuardedFolders(const FolderLookup& folders);
+
+// True for a 8.3 short-name component anywhere in the folder ("PROGRA~1"):
+// which folder it stands for depends on the machine.
+bool HasShortNameComponent(std::string_view folder);
+
+// True when a broad mask in the folder deletes nothing: a drive's root, a
+// well-known folder, any folder inside the Windows folder, a profile, or a
+// known folder of a profile (Desktop, Documents, AppData\Roaming, ...).
+bool IsGuardedFromBroadMasks(std::string_view folder, const FolderGuard& guard);
+
+// True when the folder step never removes the folder, empty or not: a
+// drive's root, a well-known folder, a profile or a known folder of one.
+bool IsGuardedFromRemoval(std::string_view folder, const FolderGuard& guard);
+
 enum class FileValueVerdict {
   Allowed,
   NoFolder,                    // a bare name: it would depend on the current folder
   NoMask,                      // ends with a separator: the search finds nothing
   UnsafeFolder,                // see IsSafeFolderPath
-  BroadMaskInWellKnownFolder,  // see IsBroadMask, IsDriveRoot and WellKnownFolders
+  BroadMaskInWellKnownFolder,  // see IsBroadMask and IsGuardedFromBroadMasks
+  ShortNameFolder,             // see HasShortNameComponent
 };
 
 struct FileValueCheck {
@@ -67,6 +96,15 @@ struct FileValueCheck {
 
 // What the run makes of an expanded [FILE] value, as far as the text alone
 // tells: it deletes in `target` only when the verdict is Allowed.
-FileValueCheck CheckFileValue(std::string_view path, const std::vector<std::string>& wellKnown);
+FileValueCheck CheckFileValue(std::string_view path, const FolderGuard& guard);
+
+// The program's judgement of a [FILE] value: `written` as the script has it
+// (for the reason's text), `expanded` with its folder macros replaced. The
+// reason is the sentence that the script checker prints.
+Verdict FileEntryVerdict(std::string_view written, std::string_view expanded, const FolderGuard& guard);
+
+// The same for a [PATH] value: refused when no folder could ever be meant
+// by it, or when it is guarded from removal.
+Verdict FolderEntryVerdict(std::string_view written, std::string_view expanded, const FolderGuard& guard);
 
 }  // namespace tidemark

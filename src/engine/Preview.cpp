@@ -3,9 +3,10 @@
 #include <optional>
 #include <set>
 
+#include "engine/EntryVerdicts.h"
 #include "engine/FileRemoval.h"
+#include "engine/MachineRegistryFacts.h"
 #include "engine/ProtectedKeys.h"
-#include "engine/ProtectedProcesses.h"
 #include "engine/RegistryEntries.h"
 #include "engine/RegistryRules.h"
 #include "engine/SectionWalk.h"
@@ -75,7 +76,7 @@ KeyPreview LookAtKey(const Root& root, const std::string& parent, const std::str
 class PreviewBuilder {
  public:
   PreviewBuilder(const ScriptIni& script, const FolderLookup& folders)
-      : m_script(script), m_folders(folders), m_protectedFolders(ProtectedFolders(folders)) {}
+      : m_script(script), m_folders(folders), m_guard(ProtectedFolders(folders)) {}
 
   // The sections in the order the Start button's run reads them: the
   // [PATH] folders are judged after every [FILE] deletion, as in the run.
@@ -131,17 +132,18 @@ class PreviewBuilder {
   }
 
   void AddProcess(const std::string&, const std::string& imageName) {
-    m_report.processes.push_back({imageName, CountProcesses(imageName), IsProtectedProcessName(imageName)});
+    m_report.processes.push_back({imageName, CountProcesses(imageName), ProcessVerdict(imageName).IsRefused()});
   }
 
   void AddRunValue(const std::string& name, const std::string&) {
-    m_report.runValues.push_back({name, HasRunValue(kCurrentUser.key, name), HasRunValue(kLocalMachine.key, name)});
+    m_report.runValues.push_back({name, HasRunValue(kCurrentUser.key, name), HasRunValue(kLocalMachine.key, name),
+                                  RunValueVerdict(name).IsRefused()});
   }
 
   void AddUninstallEntry(const std::string&, const std::string& subkey) {
     for (const Root* root : {&kCurrentUser, &kLocalMachine}) {
-      m_report.uninstallEntries.push_back(
-          LookAtKey(*root, kUninstallKeyPath, subkey, RefusesUninstallEntry(root->root, subkey)));
+      m_report.uninstallEntries.push_back(LookAtKey(
+          *root, kUninstallKeyPath, subkey, UninstallEntryVerdict(root->root, subkey, m_registryFacts).IsRefused()));
     }
   }
 
@@ -150,12 +152,13 @@ class PreviewBuilder {
 
   void AddKey(const Root& root, const std::string& name, const std::string& value) {
     m_report.registryKeys.push_back(
-        LookAtKey(root, RegistryParentPath(name, value), value, RefusesRegistryKeyEntry(root.root, name, value)));
+        LookAtKey(root, RegistryParentPath(name, value), value,
+                  RegistryKeyEntryVerdict(root.root, name, value, m_registryFacts).IsRefused()));
   }
 
   // The same target and the same matching files as DeleteFilesByMask.
   void AddFiles(const std::string&, const std::string& path) {
-    const std::optional<MaskPath> target = FileDeletionTarget(path, m_protectedFolders);
+    const std::optional<MaskPath> target = FileDeletionTarget(path, m_guard);
     if (!target) return;
     ForEachMatchingFile(target->folder, target->mask, [&](const FolderEntry& entry) {
       const std::string file = WithTrailingBackslash(target->folder) + entry.name;
@@ -170,7 +173,7 @@ class PreviewBuilder {
   // it deleted, every subfolder removed before it.
   void AddFolder(const std::string&, const std::string& folder) {
     FolderPreview preview{folder, IsExistingFolder(folder), false};
-    if (preview.exists && IsRemovableFolder(folder)) {
+    if (preview.exists && IsRemovableFolder(folder, m_guard)) {
       bool empty = true;
       ForEachFolderEntry(folder, "*", [&](const FolderEntry& entry) {
         const std::string path = ToLowerAsciiCp949(WithTrailingBackslash(folder) + entry.name);
@@ -184,7 +187,9 @@ class PreviewBuilder {
 
   const ScriptIni& m_script;
   const FolderLookup& m_folders;
-  const std::vector<std::string> m_protectedFolders;
+  const FolderGuard m_guard;
+  // The same facts as the run's registry steps read.
+  const MachineRegistryFacts m_registryFacts;
   PreviewReport m_report;
   std::set<std::string> m_deleted;
   std::set<std::string> m_removedFolders;

@@ -20,6 +20,7 @@ struct RunValuePreview {
   std::string valueName;
   bool currentUser = false;
   bool localMachine = false;
+  bool refused = false;  // a start-up entry of Windows or of a common program: never deleted
 };
 
 struct KeyPreview {

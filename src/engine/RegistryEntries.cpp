@@ -1,5 +1,7 @@
 #include "engine/RegistryEntries.h"
 
+#include "engine/EntryVerdicts.h"
+#include "engine/MachineRegistryFacts.h"
 #include "engine/ProtectedKeys.h"
 #include "system/Registry.h"
 
@@ -10,7 +12,7 @@ namespace {
 // A refused name is handled as if the root had no Uninstall key: nothing is
 // opened or deleted, and the result stays as it was.
 bool DeleteUninstallSubkey(TRegistry& registry, RegistryRoot root, const std::string& subkeyName, bool& result) {
-  if (RefusesUninstallEntry(root, subkeyName)) return false;
+  if (UninstallEntryVerdict(root, subkeyName, MachineRegistryFacts()).IsRefused()) return false;
   if (!registry.OpenPath(kUninstallKeyPath, false)) return false;
   result = registry.PathExists(subkeyName) ? registry.DeletePath(subkeyName) : true;
   return true;
@@ -19,6 +21,8 @@ bool DeleteUninstallSubkey(TRegistry& registry, RegistryRoot root, const std::st
 }  // namespace
 
 void RemoveRunEntry(const std::string& valueName, const std::string& data, bool remove) {
+  // Windows' own start-up entries stay as they are, whatever the script says.
+  if (RunValueVerdict(valueName).IsRefused()) return;
   TRegistry registry;
   registry.SelectRoot(HKEY_CURRENT_USER);
   if (registry.OpenPath(kRunKeyPath, false) && registry.HasValue(valueName)) {

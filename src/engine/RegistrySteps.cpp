@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "engine/MachineRegistryFacts.h"
 #include "engine/ProtectedKeys.h"
 #include "engine/RegistryEntries.h"
 #include "engine/RegistryRules.h"
@@ -19,31 +20,25 @@ namespace {
 // view flag, and so see the registry as any process of their own bitness.
 constexpr DWORD kRecoveryAccess = 0x2011F;
 
-HKEY RootKey(RegistryRoot root) {
-  switch (root) {
-    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
-    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
-    case RegistryRoot::CurrentUser: break;
-  }
-  return HKEY_CURRENT_USER;
-}
-
 void RemoveKeysOfSection(StepContext& context, std::string_view section, RegistryRoot root) {
-  WalkSection(context.Script(), section, context.Folders(), [root](const std::string& name, const std::string& value) {
-    // A value from the root, or a protected key, is passed over in silence
-    // like any entry whose key cannot be deleted.
-    if (RefusesRegistryKeyEntry(root, name, value)) return WalkControl::Continue;
-    TRegistry registry;
-    registry.SelectRoot(RootKey(root));
-    if (registry.OpenPath(RegistryParentPath(name, value), false)) registry.DeletePath(value);
-    registry.ClosePath();
-    return WalkControl::Continue;
-  });
+  const MachineRegistryFacts facts;
+  WalkSection(context.Script(), section, context.Folders(),
+              [root, &facts](const std::string& name, const std::string& value) {
+                // A value from the root, or a protected key, is passed over in silence
+                // like any entry whose key cannot be deleted. The facts are read before
+                // anything of the entry goes, from the registry the deletion sees.
+                if (RegistryKeyEntryVerdict(root, name, value, facts).IsRefused()) return WalkControl::Continue;
+                TRegistry registry;
+                registry.SelectRoot(RootKeyOf(root));
+                if (registry.OpenPath(RegistryParentPath(name, value), false)) registry.DeletePath(value);
+                registry.ClosePath();
+                return WalkControl::Continue;
+              });
 }
 
 void RestoreRecord(const std::vector<std::string>& parts) {
   TRegistry registry(kRecoveryAccess);
-  registry.SelectRoot(RootKey(RecoveryRoot(parts[0])));
+  registry.SelectRoot(RootKeyOf(RecoveryRoot(parts[0])));
   const std::string& keyPath = parts[1];
   if (!registry.OpenPath(keyPath, true)) {
     // MakePath raises when even this fails; the key it creates is not

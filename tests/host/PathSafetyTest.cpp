@@ -113,7 +113,7 @@ TEST(WellKnownFolders, EveryMacroFolderTheProfilesFolderAndSysnative) {
 }
 
 TEST(CheckFileValue, RefusesWhatMustDeleteNothing) {
-  const std::vector<std::string> known = WellKnownFolders(testing::FakeFolders());
+  const FolderGuard known = GuardedFolders(testing::FakeFolders());
   struct Case {
     const char* path;
     FileValueVerdict verdict;
@@ -139,6 +139,22 @@ TEST(CheckFileValue, RefusesWhatMustDeleteNothing) {
       {"lumenseek\\*.*", V::UnsafeFolder},
       {"*.*", V::NoFolder},
       {"C:\\Program Files\\lumenseek\\", V::NoMask},
+      // Every folder inside the Windows folder, every profile and the known
+      // folders of every profile, however spelled.
+      {"C:\\Windows\\System32\\spool\\*.*", V::BroadMaskInWellKnownFolder},
+      {"c:\\windows\\fonts\\*.ttf", V::BroadMaskInWellKnownFolder},
+      {"C:\\Windows\\lumenseek\\*.*", V::BroadMaskInWellKnownFolder},
+      {"C:\\Windows\\lumenseek\\lumen*.*", V::Allowed},  // a literal stem says whose files they are
+      {"C:\\Users\\kim\\Documents\\*.*", V::BroadMaskInWellKnownFolder},
+      {"C:\\Users\\lee\\AppData\\Roaming\\*", V::BroadMaskInWellKnownFolder},
+      {"C:\\Users\\lee\\*.*", V::BroadMaskInWellKnownFolder},
+      {"C:\\Users\\lee\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup\\*.lnk",
+       V::BroadMaskInWellKnownFolder},
+      {"C:\\Users\\kim\\AppData\\Roaming\\lumenseek\\*.*", V::Allowed},
+      {"C:\\Users\\kim\\Documents\\lumenseek\\*.*", V::Allowed},
+      {"C:\\Users\\kim\\Desktop\\lumenseek.lnk", V::Allowed},
+      {"C:\\PROGRA~1\\lumenseek\\*.*", V::ShortNameFolder},
+      {"C:\\Program Files\\LUMENS~1\\lumenseek.exe", V::ShortNameFolder},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(CheckFileValue(c.path, known).verdict, c.verdict) << c.path;
@@ -146,6 +162,36 @@ TEST(CheckFileValue, RefusesWhatMustDeleteNothing) {
   const FileValueCheck slash = CheckFileValue("C:\\x\\sub/*.*", known);
   EXPECT_EQ(slash.target.folder, "C:\\x\\sub");
   EXPECT_EQ(slash.target.mask, "*.*");
+}
+
+TEST(FolderEntryVerdict, WellKnownFoldersAreNeverRemovedEvenWhenEmpty) {
+  const FolderGuard guard = GuardedFolders(testing::FakeFolders());
+  for (const char* folder :
+       {"C:\\Users\\kim\\Desktop", "C:\\Users\\kim\\Documents", "C:\\Users\\lee\\Downloads", "C:\\Users\\lee",
+        "C:\\Users", "C:\\Windows", "c:\\windows\\system32", "C:\\Windows\\SysWOW64\\", "C:\\Windows\\Sysnative",
+        "C:\\Program Files", "C:\\", "C:\\Users\\kim\\AppData\\Local", "C:\\Users\\kim\\AppData\\LocalLow"}) {
+    EXPECT_TRUE(FolderEntryVerdict(folder, folder, guard).IsRefused()) << folder;
+  }
+  for (const char* folder : {"C:\\Program Files\\lumenseek", "C:\\Windows\\lumenseek", "C:\\Windows\\Fonts\\lumenseek",
+                             "C:\\Users\\kim\\AppData\\Roaming\\lumenseek", "C:\\Users\\kim\\Desktop\\lumenseek"}) {
+    EXPECT_FALSE(FolderEntryVerdict(folder, folder, guard).IsRefused()) << folder;
+  }
+  // The reason quotes the value as written, which the checker prints.
+  const Verdict desktop = FolderEntryVerdict("%DESKTOP%", "C:\\Users\\kim\\Desktop", guard);
+  EXPECT_EQ(desktop.Reason(),
+            "'%DESKTOP%' is a folder of Windows, of a user's profile or of every program: the program never removes "
+            "it, even when it is empty; name the target's own folder, such as '%PROGRAM_FILES%\\lumenseek'");
+  EXPECT_TRUE(FolderEntryVerdict("%temp%\\x", "%temp%\\x", guard).IsRefused());
+  EXPECT_TRUE(FolderEntryVerdict("C:\\PROGRA~1\\x", "C:\\PROGRA~1\\x", guard).IsRefused());
+}
+
+TEST(HasShortNameComponent, OnlyEightDotThreeStems) {
+  for (const char* folder : {"C:\\PROGRA~1", "C:\\x\\LUMEN~12\\y", "C:\\DOCUME~1.TXT"}) {
+    EXPECT_TRUE(HasShortNameComponent(folder)) << folder;
+  }
+  for (const char* folder : {"C:\\Program Files", "C:\\a~b", "C:\\~1", "C:\\longer-name~1", "C:\\x~"}) {
+    EXPECT_FALSE(HasShortNameComponent(folder)) << folder;
+  }
 }
 
 }  // namespace

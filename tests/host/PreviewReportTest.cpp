@@ -10,7 +10,8 @@ namespace {
 TEST(PreviewReport, OneLineAThingUnderEachHeading) {
   PreviewReport report;
   report.processes = {{"lumenseek.exe", 2, false}, {"csrss.exe", 1, true}};
-  report.runValues = {{"both", true, true}, {"machine", false, true}, {"none", false, false}};
+  report.runValues = {
+      {"both", true, true}, {"machine", false, true}, {"none", false, false}, {"SecurityHealth", false, true, true}};
   report.uninstallEntries = {{"HKEY_CURRENT_USER", "Software\\Uninstall\\lumenseek", true, false, 2, 1}};
   report.registryKeys = {{"HKEY_LOCAL_MACHINE", "SOFTWARE\\gone", false, false, 0, 0},
                          {"HKEY_CURRENT_USER", "Software", false, true, 0, 0}};
@@ -25,6 +26,8 @@ TEST(PreviewReport, OneLineAThingUnderEachHeading) {
             "  both: HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE\n"
             "  machine: HKEY_LOCAL_MACHINE\n"
             "  none: absent\n"
+            "  SecurityHealth: HKEY_LOCAL_MACHINE (a start-up entry of Windows or of a common program: never "
+            "deleted)\n"
             "Uninstall entries:\n"
             "  HKEY_CURRENT_USER\\Software\\Uninstall\\lumenseek: 2 subkeys, 1 values\n"
             "Registry keys:\n"

@@ -8,6 +8,8 @@
 #include <random>
 #include <sstream>
 
+#include "engine/EntryVerdicts.h"
+#include "engine/ProtectedKeys.h"
 #include "engine/SectionWalk.h"
 #include "lint/ScriptLint.h"
 #include "script/ScriptLines.h"
@@ -141,11 +143,16 @@ TEST(ScriptLintValues, KeyPathMadeOfBackslashesIsAnError) {
                  {{2, E, "key path '\\' in [UNINSTALL] is empty"}, {4, E, "[HKEY_LOCAL_MACHINE]"}});
 }
 
-TEST(ScriptLintValues, UnknownMacroTokensAreWarnings) {
+TEST(ScriptLintValues, UnknownMacroTokensAreWarningsAndAnErrorWhereTheProgramRefuses) {
+  // Mended fault: "%temp%\*.*" is no full path once expanded, so the program
+  // refuses it; the checker called it a warning only.
   ExpectFindings(Script({"[FILE]", "a=%temp%\\*.*", "b=C:\\%ProgramFiles%\\x\\*.*", "c=%TEMP%\\lumen*.tmp"}),
                  {{2, W,
                    "'%temp%' is not one of the thirteen folder macros (they are matched exactly, in upper "
                    "case: '%TEMP%')"},
+                  {2, E,
+                   "'%temp%\\*.*' is neither a full path (such as 'C:\\...') nor starts with a folder macro; "
+                   "the program refuses it and deletes nothing"},
                   {3, W, "'%ProgramFiles%' is not one of the thirteen"}});
   ExpectFindings(Script({"[STARTRUN]", "x=%PROGRAM_FILES%\\x.exe %appdata%"}), {{2, W, "'%appdata%'"}});
 }
@@ -226,7 +233,7 @@ TEST(ScriptLintRefusals, WindowsRunValuesAreErrors) {
                          "SecurityHealth=x.exe", "lumenseek=%PROGRAM_FILES%\\lumenseek\\lumenseek.exe"}),
                  {{2, E, "Run value 'OneDrive' starts a part of Windows"},
                   {3, E, "'windows defender'"},
-                  {4, E, "would delete the start-up entry of that name under both roots"}});
+                  {4, E, "the program never deletes the start-up entry of that name under either root"}});
 }
 
 TEST(ScriptLintRefusals, ProtectedAndRootRelativeRegistryKeysAreErrors) {
@@ -243,6 +250,42 @@ TEST(ScriptLintRefusals, ProtectedAndRootRelativeRegistryKeysAreErrors) {
   // A value from the root, on a line of its own.
   ExpectFindings(Script({"[HKEY_LOCAL_MACHINE]", "SOFTWARE=\\lumenseek"}),
                  {{2, E, "begins with '\\', which would make it a key path from the root"}});
+}
+
+TEST(ScriptLintRefusals, KeysOfWindowsOneLevelBelowTheProtectedOnesAreErrors) {
+  // Beside each, the target's own key in the same place checks clean.
+  ExpectFindings(
+      Script({"[HKEY_LOCAL_MACHINE]", "SYSTEM=Setup", "SYSTEM\\CurrentControlSet\\Services=Tcpip",
+              "SYSTEM\\CurrentControlSet\\Services\\lumenseek=lumenseek", "SOFTWARE\\Classes=.lnk",
+              "SOFTWARE\\Classes\\lumenseek.doc=lumenseek.doc",
+              "SOFTWARE\\Classes\\CLSID={8C1B3A52-0000-4000-8000-00000000BEEF}",
+              "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion=Image File Execution Options",
+              "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options=lumenseek.exe",
+              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer=Browser Helper Objects", "[HKEY_CURRENT_USER]",
+              "Software\\Classes\\WOW6432Node=CLSID", "Software\\Classes\\Directory\\shell=lumenseek"}),
+      {{2, E, "the key 'HKEY_LOCAL_MACHINE\\SYSTEM\\Setup' is part of the configuration of Windows below SYSTEM"},
+       {3, E, "belongs to 'Tcpip', a service of Windows: the program never deletes it"},
+       {5, E, "'HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.lnk' is the class of a file type"},
+       {8, E, "\\Image File Execu...' is a key of Windows or one shared by many programs"},
+       {10, E, "\\Explorer\\Browser He...' is a key of Windows"},
+       {12, E, "'HKEY_CURRENT_USER\\Software\\Classes\\WOW6432Node\\CLSID' is a key of Windows"}});
+}
+
+TEST(ScriptLintRefusals, TheErrorIsTheProgramsOwnReasonWordForWord) {
+  const auto only = [](const std::string& text) {
+    const std::vector<Finding> findings = LintScript(text).findings;
+    return findings.size() == 1 ? findings[0].message : Dump(findings);
+  };
+  EXPECT_EQ(only(Script({"[PROCESS]", "a=csrss.exe"})), ProcessVerdict("csrss.exe").Reason());
+  EXPECT_EQ(only(Script({"[STARTRUN]", "SecurityHealth=x.exe"})), RunValueVerdict("SecurityHealth").Reason());
+  EXPECT_EQ(only(Script({"[UNINSTALL]", "a=lumen\\seek"})),
+            UninstallEntryVerdict(RegistryRoot::CurrentUser, "lumen\\seek", NoRegistryFacts()).Reason());
+  EXPECT_EQ(
+      only(Script({"[HKEY_LOCAL_MACHINE]", "SYSTEM\\ControlSet001\\Services=Dhcp"})),
+      RegistryKeyEntryVerdict(RegistryRoot::LocalMachine, "SYSTEM\\ControlSet001\\Services", "Dhcp", NoRegistryFacts())
+          .Reason());
+  EXPECT_EQ(only(Script({"[HKEY_CURRENT_USER]", "Software=\\lumenseek"})),
+            RegistryKeyEntryVerdict(RegistryRoot::CurrentUser, "Software", "\\lumenseek", NoRegistryFacts()).Reason());
 }
 
 TEST(ScriptLintRefusals, RegistryEntryNameWithARootNameDeletesNothing) {
@@ -299,7 +342,9 @@ TEST(ScriptLintRefusals, PathFoldersOfWindowsAndDriveRootsAreErrors) {
   ExpectFindings(Script({"[PATH]", "a=%PROGRAM_FILES%\\lumenseek\\bin", "b=C:\\", "c=%TEMP%", "d=C:\\Program Files",
                          "e=%PROGRAM_FILES%\\lumenseek\\..", "f=%PROGRAM_FILES%/lumenseek", "g=%PROFILE%\\.."}),
                  {{3, E, "'C:\\' is the root of a drive"},
-                  {4, E, "'%TEMP%' is a folder of Windows or of every program: the program would remove it"},
+                  {4, E,
+                   "'%TEMP%' is a folder of Windows, of a user's profile or of every program: the program never "
+                   "removes it, even when it is empty"},
                   {5, E, "'C:\\Program Files' is a folder of Windows"},
                   {6, E, "the folder '%PROGRAM_FILES%\\lumenseek\\..' is refused"},
                   {7, E, "holds '/'"},

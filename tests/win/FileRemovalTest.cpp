@@ -327,6 +327,51 @@ TEST_F(WellKnownFolderSteps, LiteralStemsAndSingleNamesThereStillGo) {
   EXPECT_TRUE(FileExists(windows + "\\system32\\kernel32.dll"));
 }
 
+TEST_F(WellKnownFolderSteps, FoldersInsideWindowsAndOfProfilesAreGuardedToo) {
+  // Mended fault: only the listed folders themselves were guarded, so a
+  // broad mask emptied "System32\spool", "Fonts" or a user's Documents.
+  const std::string profile = scratch / "profiles-folder\\kim";
+  const std::string other = scratch / "profiles-folder\\lee";
+  for (const std::string& folder :
+       {windows + "\\spool", profile + "\\Documents", profile + "\\AppData", profile + "\\AppData\\Roaming",
+        profile + "\\AppData\\Roaming\\lumenseek", other, other + "\\Desktop"}) {
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+  }
+  const std::vector<std::string> kept = {windows + "\\spool\\job.spl", profile + "\\Documents\\letter.doc",
+                                         profile + "\\AppData\\Roaming\\settings.ini", other + "\\Desktop\\photo.jpg",
+                                         other + "\\ntuser.dat"};
+  for (const std::string& file : kept) WriteFileBytes(file, "x");
+  WriteFileBytes(windows + "\\spool\\lumenseek.spl", "x");
+  WriteFileBytes(profile + "\\AppData\\Roaming\\lumenseek\\agent.dat", "x");
+  char shortDocuments[MAX_PATH];
+  ASSERT_NE(GetShortPathNameA((profile + "\\Documents").c_str(), shortDocuments, MAX_PATH), 0u);
+
+  Run("[FILE]\r\na=%WINDOWS%\\spool\\*.*\r\nb=%PROFILE%\\Documents\\*.*\r\nc=" + std::string(shortDocuments) +
+      "\\*\r\nd=%PROFILE%\\AppData\\Roaming\\*.ini\r\ne=" + other + "\\Desktop\\*.*\r\nf=" + other +
+      "\\*.*\r\ng=%WINDOWS%\\spool\\lumen*.*\r\nh=%PROFILE%\\AppData\\Roaming\\lumenseek\\*.*\r\n");
+  for (const std::string& file : kept) EXPECT_TRUE(FileExists(file)) << file;
+  EXPECT_FALSE(FileExists(windows + "\\spool\\lumenseek.spl"));  // a literal stem names the target's files
+  EXPECT_FALSE(FileExists(profile + "\\AppData\\Roaming\\lumenseek\\agent.dat"));
+}
+
+TEST_F(WellKnownFolderSteps, EmptyKnownFoldersNamedInPathStay) {
+  // Mended fault: "[PATH] %DESKTOP%" removed an empty Desktop.
+  const std::string profile = scratch / "profiles-folder\\kim";
+  folders.folders[0] = profile + "\\Desktop";
+  for (const std::string& folder : {profile + "\\Desktop", profile + "\\Documents", profile + "\\Music",
+                                    profile + "\\lumenseek", windows + "\\empty-of-windows"}) {
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+  }
+  Run("[PATH]\r\na=%DESKTOP%\r\nb=%PROFILE%\\Documents\r\nc=" + profile +
+      "\\Music\r\n"
+      "e=%PROFILE%\\lumenseek\r\nf=%WINDOWS%\\empty-of-windows\r\n");
+  for (const std::string& folder : {profile + "\\Desktop", profile + "\\Documents", profile + "\\Music"}) {
+    EXPECT_TRUE(FolderExists(folder)) << folder;
+  }
+  EXPECT_FALSE(FolderExists(profile + "\\lumenseek"));
+  EXPECT_FALSE(FolderExists(windows + "\\empty-of-windows"));  // a target's own folder inside Windows may go
+}
+
 // The real folders of the test prefix, through the shell: a broad mask with
 // an extension of its own leaves decoys in the Windows, system and drive
 // root folders, and the embedded script still empties its program folder.

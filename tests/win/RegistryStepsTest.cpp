@@ -346,6 +346,113 @@ TEST_F(RegistrySteps, RecoveryRecordsOfOneToFourFields) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, scratch + "\\NoDelimiter", view));
 }
 
+// The keys of the machine-dependent rules, made by the test itself: two
+// services and two COM classes, one of each with its file in the Windows
+// folder (Windows' own, which stays) and one with its file under Program
+// Files (the target's, which goes).
+class WindowsOwnKeys : public RegistrySteps {
+ protected:
+  void SetUp() override {
+    RegistrySteps::SetUp();
+    RemoveTheKeys();
+  }
+  void TearDown() override {
+    RemoveTheKeys();
+    RegistrySteps::TearDown();
+  }
+  void RemoveTheKeys() const {
+    for (const char* service : {kWindowsService, kOwnService})
+      testing::DeleteKeyTree(HKEY_LOCAL_MACHINE, kServices + service);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      for (const char* clsid : {kWindowsClass, kOwnClass}) testing::DeleteKeyTree(root, kClasses + clsid);
+    }
+  }
+
+  void SetImagePath(const std::string& service, const std::string& image) const {
+    ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, (kServices + service).c_str(), "ImagePath", REG_EXPAND_SZ,
+                              image.c_str(), static_cast<DWORD>(image.size() + 1)),
+              ERROR_SUCCESS);
+    MakeKey(HKEY_LOCAL_MACHINE, kServices + service + "\\Parameters");
+  }
+
+  static constexpr char kWindowsService[] = "TidemarkTestWinSvc";
+  static constexpr char kOwnService[] = "TidemarkTestOwnSvc";
+  static constexpr char kWindowsClass[] = "{7D1DE3A0-7E57-4000-8000-00000000000A}";
+  static constexpr char kOwnClass[] = "{7D1DE3A0-7E57-4000-8000-00000000000B}";
+  const std::string kServices = "SYSTEM\\CurrentControlSet\\Services\\";
+  const std::string kClasses = "Software\\Classes\\CLSID\\";
+};
+
+TEST_F(WindowsOwnKeys, AServiceAndAClassOfWindowsStayTheTargetsGo) {
+  SetImagePath(kWindowsService, "%SystemRoot%\\system32\\tidemarktest.exe");
+  SetImagePath(kOwnService, "\"C:\\Program Files\\lumenseek\\svc.exe\" /service");
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    SetString(root, kClasses + kWindowsClass + "\\InprocServer32", "", "C:\\windows\\system32\\tidemarktest.dll");
+    SetString(root, kClasses + kOwnClass + "\\InprocServer32", "", "C:\\Program Files\\lumenseek\\bho.dll");
+  }
+  // Full-path names: entries of one name would all be read as the first.
+  const std::string classes =
+      kClasses + kWindowsClass + "=" + kWindowsClass + "\r\n" + kClasses + kOwnClass + "=" + kOwnClass + "\r\n";
+  const std::string script = "[HKEY_CURRENT_USER]\r\n" + classes + "[HKEY_LOCAL_MACHINE]\r\n" + classes + kServices +
+                             kWindowsService + "=" + kWindowsService + "\r\n" + kServices + kOwnService + "=" +
+                             kOwnService + "\r\n";
+  StepHarness harness(script);
+
+  // The preview judges by the same facts before anything goes: Windows'
+  // keys refused (and so counted as nothing), the target's found.
+  const PreviewReport report = BuildPreview(harness.Script(), harness.Folders());
+  ASSERT_EQ(report.registryKeys.size(), 6u);
+  for (std::size_t i = 0; i < report.registryKeys.size(); ++i) {
+    EXPECT_EQ(report.registryKeys[i].refused, i % 2 == 0) << report.registryKeys[i].path;
+    EXPECT_EQ(report.registryKeys[i].exists, i % 2 == 1) << report.registryKeys[i].path;
+  }
+
+  RemoveRegistryKeys(harness);
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kServices + kWindowsService + "\\Parameters"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kServices + kOwnService));
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    EXPECT_EQ(GetString(root, kClasses + kWindowsClass + "\\InprocServer32", ""),
+              "C:\\windows\\system32\\tidemarktest.dll");
+    EXPECT_FALSE(KeyExists(root, kClasses + kOwnClass));
+  }
+}
+
+TEST_F(WindowsOwnKeys, AServiceWithoutAnImagePathStays) {
+  MakeKey(HKEY_LOCAL_MACHINE, kServices + kWindowsService + "\\Parameters");
+  Run(RemoveRegistryKeys, "[HKEY_LOCAL_MACHINE]\r\n" + kServices + kWindowsService + "=" + kWindowsService);
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kServices + kWindowsService + "\\Parameters"));
+}
+
+TEST_F(RegistrySteps, WindowsRunValuesStayTheTargetsGo) {
+  // The test prefix has no SecurityHealth value of its own; the test makes
+  // it and takes it away again.
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    ASSERT_EQ(GetString(root, kRunKeyPath, "SecurityHealth"), std::nullopt) << "a real value would be overwritten";
+  }
+  struct RemoveAtEnd {
+    ~RemoveAtEnd() {
+      for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) RegDeleteKeyValueA(root, kRunKeyPath, "SecurityHealth");
+    }
+  } removeAtEnd;
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    SetString(root, kRunKeyPath, "SecurityHealth", "C:\\Windows\\system32\\SecurityHealthSystray.exe");
+    SetString(root, kRunKeyPath, tag, "C:\\x.exe");
+  }
+  StepHarness harness("[STARTRUN]\r\nsecurityhealth=%WINDOWS%\\x.exe\r\n" + tag + "=C:\\x.exe");
+  const PreviewReport report = BuildPreview(harness.Script(), harness.Folders());
+  ASSERT_EQ(report.runValues.size(), 2u);
+  EXPECT_TRUE(report.runValues[0].refused);
+  EXPECT_TRUE(report.runValues[0].currentUser && report.runValues[0].localMachine);
+  EXPECT_FALSE(report.runValues[1].refused);
+
+  RemoveStartupEntries(harness);
+  RemoveRunEntry("SecurityHealth", "overwritten", false);
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    EXPECT_EQ(GetString(root, kRunKeyPath, "SecurityHealth"), "C:\\Windows\\system32\\SecurityHealthSystray.exe");
+    EXPECT_EQ(GetString(root, kRunKeyPath, tag), std::nullopt);
+  }
+}
+
 TEST_F(RegistrySteps, EmbeddedScriptRemovesItsKeysAndNothingBeside) {
   const std::string arpCache = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache";
   MakeKey(HKEY_CURRENT_USER, "SOFTWARE\\lumenseek\\Settings");

@@ -2,15 +2,9 @@
 
 #include <algorithm>
 
-#include "system/Cp949Text.h"
+#include "engine/EntryVerdicts.h"
 
 namespace tidemark::lint {
-
-namespace {
-
-constexpr std::size_t kQuotedBytes = 80;
-
-}  // namespace
 
 const char* SeverityName(Severity severity) {
   switch (severity) {
@@ -42,15 +36,6 @@ bool HasError(const std::vector<Finding>& findings) {
                      [](const Finding& finding) { return finding.severity == Severity::Error; });
 }
 
-std::string Quote(std::string_view text) {
-  if (text.size() <= kQuotedBytes) return "'" + std::string(text) + "'";
-  std::size_t end = 0;
-  while (end < text.size()) {
-    const std::size_t next = end + Cp949CharLength(text, end);
-    if (next > kQuotedBytes) break;
-    end = next;
-  }
-  return "'" + std::string(text.substr(0, end)) + "...'";
-}
+std::string Quote(std::string_view text) { return QuoteScriptText(text); }
 
 }  // namespace tidemark::lint

@@ -114,56 +114,27 @@ void CheckParentShortening(const WalkedValue& value, std::vector<Finding>& findi
                           Quote(value.name) + " and deletes " + Quote(value.value) + " below it"});
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-// Returns false when the value is not usable as a path at all. The file and
-// folder steps refuse such a value, so there it is an error.
-bool CheckQualifiedPath(std::string_view section, const WalkedValue& value, std::vector<Finding>& findings) {
+// [BHO]: a module path that is no full path is looked for where Windows
+// looks for modules. (The file and folder steps refuse such a value; their
+// errors are the program's own verdicts.) False when it is not usable.
+bool CheckQualifiedPath(const WalkedValue& value, std::vector<Finding>& findings) {
   if (StartsWithFolderMacro(value.value) || IsFullyQualifiedPath(value.value)) return true;
   // An unknown macro at the start has a finding of its own.
   if (StartsWithMacroToken(value.value)) return false;
-  const bool refused = section == sec::kFile || section == sec::kPath;
-  const std::string_view text = value.value;
-  if (refused && text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1])) {
-    findings.push_back({value.line, Severity::Error,
-                        Quote(value.value) +
-                            " is a network share or a device path ('\\\\server\\share', '\\\\?\\', '\\\\.\\'): "
-                            "the program works only on local drives and refuses it; name the folder from its drive "
-                            "or a folder macro"});
-    return false;
-  }
-  std::string consequence;
-  if (section == sec::kFile) {
-    consequence =
-        "the program refuses it and deletes nothing (start it with a drive, such as 'C:\\', or a folder "
-        "macro)";
-  } else if (section == sec::kPath) {
-    consequence =
-        "the program refuses it and removes nothing (start it with a drive, such as 'C:\\', or a "
-        "folder macro)";
-  } else {
-    consequence = "it would be looked for wherever Windows looks for modules";
-  }
-  findings.push_back({value.line, refused ? Severity::Error : Severity::Warning,
+  findings.push_back({value.line, Severity::Warning,
                       Quote(value.value) +
-                          " is neither a full path (such as 'C:\\...') nor starts with a "
-                          "folder macro; " +
-                          consequence});
+                          " is neither a full path (such as 'C:\\...') nor starts with a folder macro; it would be "
+                          "looked for wherever Windows looks for modules"});
   return false;
 }
 
 bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
 
 void CheckFileMask(const WalkedValue& value, std::vector<Finding>& findings) {
+  // A value without a mask is refused by the program, and said so before.
   const std::optional<MaskPath> written = SplitMaskPath(value.value);
   const std::string mask = written ? written->mask : value.value;
-  if (mask.empty()) {
-    findings.push_back({value.line, Severity::Error,
-                        Quote(value.value) + " ends in " + Quote(value.value.substr(value.value.size() - 1)) +
-                            ": it has no file mask, so the program refuses it and deletes nothing (add one, such "
-                            "as '*.*')"});
-    return;
-  }
+  if (mask.empty()) return;
   if (!HasWildcard(mask) && (mask.find('.') == std::string::npos || mask.find('%') != std::string::npos)) {
     findings.push_back({value.line, Severity::Warning,
                         Quote(value.value) + " has no file mask: its last part " + Quote(mask) +
@@ -266,8 +237,10 @@ void CheckWalkedValues(std::string_view section, const std::vector<WalkedValue>&
       CheckParentShortening(value, findings);
     }
     if (section == sec::kUninstall) CheckUninstallEntry(value, findings);
-    if (section == sec::kFile || section == sec::kPath || section == sec::kBho) {
-      if (!CheckQualifiedPath(section, value, findings)) continue;
+    if (section == sec::kFile || section == sec::kPath) {
+      if (!CheckFileOrFolderRefusal(section, value, findings)) continue;
+    } else if (section == sec::kBho && !CheckQualifiedPath(value, findings)) {
+      continue;
     }
     if (section == sec::kFile && CheckFileTarget(value, findings)) CheckFileMask(value, findings);
     if (section == sec::kPath) {

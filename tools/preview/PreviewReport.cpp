@@ -14,7 +14,8 @@ std::string Describe(const KeyPreview& key) {
 std::string Describe(const RunValuePreview& value) {
   std::string where = value.currentUser ? "HKEY_CURRENT_USER" : "";
   if (value.localMachine) where += std::string(where.empty() ? "" : ", ") + "HKEY_LOCAL_MACHINE";
-  return "  " + value.valueName + ": " + (where.empty() ? "absent" : where) + "\n";
+  return "  " + value.valueName + ": " + (where.empty() ? "absent" : where) +
+         (value.refused ? " (a start-up entry of Windows or of a common program: never deleted)" : "") + "\n";
 }
 
 std::string Describe(const FolderPreview& folder) {
