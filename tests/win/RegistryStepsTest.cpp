@@ -279,6 +279,39 @@ TEST_F(RegistrySteps, ALinkInsideANamedKeyGoesAloneItsTargetStays) {
   }
 }
 
+TEST_F(RegistrySteps, PlantedNamesBesideLinksNeitherLeadOutNorStopTheStep) {
+  // Mended faults: a planted subkey "Link<won>Child" read as "Link\Child"
+  // and deleted the key below the link's target; "Loop<won>Again" beside a
+  // link "Loop" back to the named key made the walk recurse until the
+  // process died, so the entries after it never ran.
+  const std::wstring won(1, L'\u20A9');
+  const auto plantWide = [](HKEY root, const std::string& parent, const std::wstring& name) {
+    HKEY key = nullptr;
+    const std::wstring path = std::wstring(parent.begin(), parent.end()) + L"\\" + name;
+    ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  };
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    MakeKey(root, scratch + "\\Outside\\Child");
+    MakeKey(root, scratch + "\\Vendor");
+    MakeKey(root, scratch + "\\Later");
+    ASSERT_TRUE(testing::CreateRegistryLink(root, scratch + "\\Vendor\\Link", scratch + "\\Outside"));
+    ASSERT_TRUE(testing::CreateRegistryLink(root, scratch + "\\Vendor\\Loop", scratch + "\\Vendor"));
+    plantWide(root, scratch + "\\Vendor", L"Link" + won + L"Child");
+    plantWide(root, scratch + "\\Vendor", L"Loop" + won + L"Again");
+    plantWide(root, scratch + "\\Vendor", L"Loop" + won);  // read as "Loop\": the link's target itself
+  }
+  const std::string section = "\r\n" + scratch + "=Vendor\r\n" + scratch + "\\Later=Later\r\n";
+  const auto lines = Run(RemoveRegistryKeys, "[HKEY_CURRENT_USER]" + section + "[HKEY_LOCAL_MACHINE]" + section);
+  EXPECT_EQ(lines, (std::vector<std::string>{expected::kRemoveRegistryKeys}));
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    EXPECT_FALSE(KeyExists(root, scratch + "\\Vendor"));
+    EXPECT_EQ(GetString(root, scratch + "\\Outside\\Child", "marker"), "x");
+    EXPECT_FALSE(KeyExists(root, scratch + "\\Later"));  // the entry after them still ran
+  }
+}
+
 TEST_F(RegistrySteps, ThePreviewCountsWhatTheStepsDelete) {
   // A refused entry is reported as nothing, and a link as itself.
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) MakeKey(root, kRunOnce + "\\" + tag);
