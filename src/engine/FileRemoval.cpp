@@ -1,6 +1,8 @@
 #include "engine/FileRemoval.h"
 
 #include "engine/PathSafety.h"
+#include "system/AnsiNames.h"
+#include "system/PendingDeletions.h"
 #include "system/UniqueHandle.h"
 
 namespace tidemark {
@@ -29,14 +31,55 @@ std::optional<std::string> EnvironmentFolder(const char* name) {
   return std::string(buffer, length);
 }
 
+// The errors of a file that Windows will not delete while something uses it:
+// another process holds it open without FILE_SHARE_DELETE (32, 33), it is
+// the image of a running program or a mapped DLL (5 on Windows and under
+// Wine, 1224). The same file goes at the next restart, before any program
+// can load it again.
+bool IsInUse(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_USER_MAPPED_FILE;
+}
+
+// Deletes one file that the mask matched, as hard as the run may: read-only
+// as a way to survive removal is cleared, and a file in use is scheduled for
+// deletion at the next restart.
+void RemoveMatchingFile(const std::string& folder, const FolderEntry& file) {
+  // A file that is itself a symbolic link is deleted as the link: on
+  // Windows DeleteFileA removes the link, never the file it points to.
+  // A name without an exact ANSI form goes by its wide name, inside the
+  // folder, never by its best-fit form, which may name another file.
+  if (DeleteEntryFile(folder, file)) return;
+  DWORD error = GetLastError();
+  const std::wstring path = EntryWidePath(folder, file);
+  if (file.IsReadOnly()) {
+    // DeleteFile refuses a read-only file (error 5); the attribute goes only
+    // from a file that is deleted anyway, and comes back when it stays.
+    const DWORD kept = file.attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (SetFileAttributesW(path.c_str(), kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept)) {
+      if (DeleteEntryFile(folder, file)) return;
+      error = GetLastError();
+      if (IsInUse(error) && ScheduleDeletionAtRestart(path)) return;
+      SetFileAttributesW(path.c_str(), file.attributes);
+      return;
+    }
+  }
+  if (IsInUse(error)) ScheduleDeletionAtRestart(path);
+}
+
 void DeleteMatchingFiles(const std::string& folder, const std::string& mask) {
-  ForEachMatchingFile(folder, mask, [&folder](const FolderEntry& file) {
-    // A file that is itself a symbolic link is deleted as the link: on
-    // Windows DeleteFileA removes the link, never the file it points to.
-    // A name without an exact ANSI form goes by its wide name, inside the
-    // folder, never by its best-fit form, which may name another file.
-    DeleteEntryFile(folder, file);
-  });
+  ForEachMatchingFile(folder, mask, [&folder](const FolderEntry& file) { RemoveMatchingFile(folder, file); });
+}
+
+// True when the folder holds entries and every one of them is scheduled for
+// deletion at the restart: then it is empty once they are gone.
+bool HoldsOnlyPendingDeletions(const std::string& folder) {
+  const std::vector<FolderEntry> entries = ListFolderEntries(folder, "*");
+  const PendingDeletions pending;
+  for (const FolderEntry& entry : entries) {
+    if (!pending.Contains(EntryWidePath(folder, entry))) return false;
+  }
+  return !entries.empty();
 }
 
 }  // namespace
@@ -96,7 +139,12 @@ void DeleteFilesInDir(const std::string& folder, const std::string& mask) {
 }
 
 void RemoveEmptyFolder(const std::string& folder, const FolderGuard& guard) {
-  if (IsRemovableFolder(folder, guard)) RemoveDirectoryA(folder.c_str());
+  if (!IsRemovableFolder(folder, guard) || RemoveDirectoryA(folder.c_str())) return;
+  // Registered after its files, so that at the restart the files go first
+  // and the folder, empty by then, after them.
+  if (GetLastError() == ERROR_DIR_NOT_EMPTY && HoldsOnlyPendingDeletions(folder)) {
+    ScheduleDeletionAtRestart(WideFromAnsi(folder));
+  }
 }
 
 }  // namespace tidemark

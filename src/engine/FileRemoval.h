@@ -48,13 +48,15 @@ bool IsRemovableFolder(const std::string& folder, const FolderGuard& guard);
 // FileDeletionTarget allows it.
 void DeleteFilesByMask(const std::string& path, const FolderGuard& guard);
 
-// Deletes every file of the folder that the mask matches, hidden and system
-// files included; read-only files and files in use stay. A folder that is no
-// safe folder path or passes through a link is left alone.
+// Deletes every file of the folder that the mask matches, hidden, system and
+// read-only files included; a file in use is scheduled for deletion at the
+// next restart. A folder that is no safe folder path or passes through a
+// link is left alone.
 void DeleteFilesInDir(const std::string& folder, const std::string& mask);
 
-// Removes the folder if it is empty and IsRemovableFolder allows it.
-// Failures are ignored.
+// Removes the folder if it is empty and IsRemovableFolder allows it; when
+// everything left in it is scheduled for deletion at the restart, the folder
+// is scheduled too, after them. Other failures are ignored.
 void RemoveEmptyFolder(const std::string& folder, const FolderGuard& guard);
 
 }  // namespace tidemark

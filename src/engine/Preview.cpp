@@ -75,13 +75,13 @@ KeyPreview LookAtKey(const Root& root, const std::string& parent, const std::str
 
 class PreviewBuilder {
  public:
-  PreviewBuilder(const ScriptIni& script, const FolderLookup& folders)
-      : m_script(script), m_folders(folders), m_guard(ProtectedFolders(folders)) {}
+  PreviewBuilder(const ScriptIni& script, const FolderLookup& folders, const StepSwitches& switches)
+      : m_script(script), m_folders(folders), m_switches(switches), m_guard(ProtectedFolders(folders)) {}
 
   // The sections in the order the Start button's run reads them: the
   // [PATH] folders are judged after every [FILE] deletion, as in the run.
   PreviewReport Build() {
-    for (std::string_view section : SectionsOfTheStartButtonRun()) {
+    for (std::string_view section : SectionsOfARun(m_switches)) {
       const SectionPreview* preview = PreviewOf(section);
       if (preview == nullptr) {
         m_report.skipped.push_back("[" + std::string(section) + "] is not previewed");
@@ -162,18 +162,19 @@ class PreviewBuilder {
     if (!target) return;
     ForEachMatchingFile(target->folder, target->mask, [&](const FolderEntry& entry) {
       const std::string file = WithTrailingBackslash(target->folder) + entry.name;
+      // Read-only is cleared and a file in use goes at the restart: either
+      // way the file leaves its folder.
       if (!m_deleted.insert(ToLowerAsciiCp949(file)).second) return;
-      m_report.files.push_back({file, entry.IsReadOnly()});
-      // DeleteFileA fails on a read-only file: it stays, and keeps its folder.
-      if (entry.IsReadOnly()) m_deleted.erase(ToLowerAsciiCp949(file));
+      m_report.files.push_back({file, entry.IsReadOnly(), IsFileInUse(EntryWidePath(target->folder, entry))});
     });
   }
 
   // The folder is removed when nothing is left in it by then: every file in
   // it deleted, every subfolder removed before it.
   void AddFolder(const std::string&, const std::string& folder) {
-    FolderPreview preview{folder, IsExistingFolder(folder), false};
-    if (preview.exists && IsRemovableFolder(folder, m_guard)) {
+    FolderPreview preview{folder, IsExistingFolder(folder), false, false};
+    preview.refused = preview.exists && !IsRemovableFolder(folder, m_guard);
+    if (preview.exists && !preview.refused) {
       bool empty = true;
       ForEachFolderEntry(folder, "*", [&](const FolderEntry& entry) {
         const std::string path = ToLowerAsciiCp949(WithTrailingBackslash(folder) + entry.name);
@@ -187,6 +188,7 @@ class PreviewBuilder {
 
   const ScriptIni& m_script;
   const FolderLookup& m_folders;
+  const StepSwitches m_switches;
   const FolderGuard m_guard;
   // The same facts as the run's registry steps read.
   const MachineRegistryFacts m_registryFacts;
@@ -197,8 +199,8 @@ class PreviewBuilder {
 
 }  // namespace
 
-PreviewReport BuildPreview(const ScriptIni& script, const FolderLookup& folders) {
-  return PreviewBuilder(script, folders).Build();
+PreviewReport BuildPreview(const ScriptIni& script, const FolderLookup& folders, const StepSwitches& switches) {
+  return PreviewBuilder(script, folders, switches).Build();
 }
 
 }  // namespace tidemark

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/PathMacros.h"
+#include "engine/StepSlotTable.h"
 #include "script/ScriptIni.h"
 
 namespace tidemark {
@@ -34,13 +35,15 @@ struct KeyPreview {
 
 struct FilePreview {
   std::string path;
-  bool readOnly = false;  // stays: the deletion fails on a read-only file
+  bool readOnly = false;  // the run clears the attribute and deletes it
+  bool inUse = false;     // held open by a program: deleted at the next restart
 };
 
 struct FolderPreview {
   std::string path;
   bool exists = false;
-  bool wouldBeEmpty = false;  // and so would be removed
+  bool wouldBeEmpty = false;  // and so would be removed (at the restart, when files in it are in use)
+  bool refused = false;       // a folder the run never removes: a well-known one, or reached through a link
 };
 
 struct PreviewReport {
@@ -54,7 +57,9 @@ struct PreviewReport {
 };
 
 // Looks at this machine through the run's own walks, refusals and system
-// operations, with read rights only.
-PreviewReport BuildPreview(const ScriptIni& script, const FolderLookup& folders);
+// operations, with read rights only, for the sections of the switched-on
+// slots (the Start button's by default).
+PreviewReport BuildPreview(const ScriptIni& script, const FolderLookup& folders,
+                           const StepSwitches& switches = StartButtonSwitches());
 
 }  // namespace tidemark

@@ -4,10 +4,32 @@
 
 namespace tidemark {
 
+namespace {
+
+void PostLastWord(RunHost& host, bool everyStepEnded, const std::vector<LeftOver>& left) {
+  if (!everyStepEnded) {
+    host.AddStatus(status::kRunNotCompleted);
+    return;
+  }
+  bool allAtRestart = true;
+  for (const LeftOver& thing : left) {
+    host.AddStatus((thing.scheduledForRestart ? status::kRemovedAtRestart : status::kNotRemoved) + thing.name);
+    allAtRestart = allAtRestart && thing.scheduledForRestart;
+  }
+  if (left.empty()) {
+    host.AddStatus(status::kRunCompleted);
+  } else {
+    host.AddStatus(allAtRestart ? status::kRunCompletesAtRestart : status::kRunNotCompleted);
+  }
+}
+
+}  // namespace
+
 void RunRemoval(RunHost& host, const StepSwitches& switches) {
   host.ClearStatus();
   host.AddStatus(status::kRunStarted);
   bool everyStepEnded = false;
+  std::vector<LeftOver> left;
   try {
     for (const StepSlot& slot : kStepSlots) {
       if (switches[slot.number - 1]) host.RunStep(slot.number);
@@ -18,12 +40,15 @@ void RunRemoval(RunHost& host, const StepSwitches& switches) {
       host.Delay(kPauseAfterSlotMs);
       if (host.WindowClosed()) return;
     }
+    // A removal may fail, but the run never says it removed what is still
+    // there: what the steps meant to remove is looked at once more.
+    left = host.WhatIsLeft(switches);
     everyStepEnded = true;
   } catch (...) {
     // Whatever a step raised ends the sequence without a message box; the
     // last line then says that the removal did not complete.
   }
-  host.AddStatus(everyStepEnded ? status::kRunCompleted : status::kRunNotCompleted);
+  PostLastWord(host, everyStepEnded, left);
 }
 
 }  // namespace tidemark

@@ -2,6 +2,9 @@
 // pauses between them, and the lines that frame the run in the status list.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "engine/StepContext.h"
 #include "engine/StepSlotTable.h"
 
@@ -12,6 +15,15 @@ inline constexpr StepSwitches kStartButtonSwitches = StartButtonSwitches();
 
 inline constexpr int kPauseAfterSlotMs = 200;
 
+// One thing that a switched-on step meant to remove and that is still there
+// when the steps are done.
+struct LeftOver {
+  // A process by its image name, a registry key or value by its full path
+  // with the root as "HKCU" or "HKLM", a file or folder by its full path.
+  std::string name;
+  bool scheduledForRestart = false;  // Windows deletes it at the next restart
+};
+
 class RunHost : public StepContext {
  public:
   virtual void ClearStatus() = 0;
@@ -20,13 +32,20 @@ class RunHost : public StepContext {
   // True once the main window has closed: its reader is gone, and a run
   // interrupted in a pause must not go on with its steps.
   virtual bool WindowClosed() const = 0;
+  // What the switched-on slots meant to remove and is still there now, in
+  // the order of the slots and of their script entries. May raise as a step
+  // does (NoScriptError when there is no script).
+  virtual std::vector<LeftOver> WhatIsLeft(const StepSwitches& switches) = 0;
 };
 
 // Clears the status list, posts the start line, runs the switched-on slots in
-// order with a pause after each slot but the last, and posts the completion
-// line. An exception from a step ends the sequence, and the line that the
-// removal did not complete takes the completion line's place. When the
-// window closes during a pause, the run ends there.
+// order with a pause after each slot but the last, then looks at what is
+// left and posts its last word: the completion line when nothing is left;
+// otherwise one line for each thing left, then the line that the removal
+// completes at the restart (everything left is scheduled for it) or that it
+// did not complete. An exception from a step ends the sequence, and the line
+// that the removal did not complete is the last. When the window closes
+// during a pause, the run ends there.
 void RunRemoval(RunHost& host, const StepSwitches& switches);
 
 }  // namespace tidemark

@@ -2,10 +2,12 @@
 
 namespace tidemark {
 
-std::vector<std::string_view> SectionsOfTheStartButtonRun() {
+std::vector<std::string_view> SectionsOfTheStartButtonRun() { return SectionsOfARun(StartButtonSwitches()); }
+
+std::vector<std::string_view> SectionsOfARun(const StepSwitches& switches) {
   std::vector<std::string_view> read;
   for (const StepSlot& slot : kStepSlots) {
-    if (!slot.startButton) continue;
+    if (!switches[slot.number - 1]) continue;
     for (std::string_view section : slot.sections) {
       if (!section.empty()) read.push_back(section);
     }

@@ -78,6 +78,9 @@ constexpr StepSwitches StartButtonSwitches() {
   return switches;
 }
 
+// The sections that a run with the switches reads, in the order it reads them.
+std::vector<std::string_view> SectionsOfARun(const StepSwitches& switches);
+
 // The sections that a run with the Start button's switches reads, in the
 // order it reads them.
 std::vector<std::string_view> SectionsOfTheStartButtonRun();

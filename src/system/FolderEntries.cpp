@@ -31,6 +31,12 @@ unsigned long ForEachFolderEntry(const std::string& folder, const std::string& m
   return 0;
 }
 
+std::vector<FolderEntry> ListFolderEntries(const std::string& folder, const std::string& mask) {
+  std::vector<FolderEntry> entries;
+  ForEachFolderEntry(folder, mask, [&entries](const FolderEntry& entry) { entries.push_back(entry); });
+  return entries;
+}
+
 std::wstring EntryWidePath(const std::string& folder, const FolderEntry& entry) {
   return WideFromAnsi(WithTrailingBackslash(folder)) + entry.wideName;
 }
@@ -41,6 +47,14 @@ bool DeleteEntryFile(const std::string& folder, const FolderEntry& entry) {
   // path stays inside the folder.
   if (entry.wideName.empty() || entry.wideName.find_first_of(L"\\/:") != std::wstring::npos) return false;
   return DeleteFileW(EntryWidePath(folder, entry).c_str()) != FALSE;
+}
+
+bool IsFileInUse(const std::wstring& path) {
+  // Asking for the right to delete is what a deletion asks for; a holder
+  // that did not share deletion makes it fail with a sharing violation.
+  const UniqueFile file(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return !file && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 bool IsExistingFolder(const std::string& path) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tidemark {
 
@@ -33,6 +34,9 @@ struct FolderEntry {
 unsigned long ForEachFolderEntry(const std::string& folder, const std::string& mask,
                                  const std::function<void(const FolderEntry&)>& found);
 
+// The entries that ForEachFolderEntry yields, in a list.
+std::vector<FolderEntry> ListFolderEntries(const std::string& folder, const std::string& mask);
+
 // Deletes the file of the folder that the entry names, through its exact
 // name: the ANSI path when the name has an exact ANSI form, otherwise the
 // wide name within the same folder. True when it was deleted.
@@ -40,6 +44,10 @@ bool DeleteEntryFile(const std::string& folder, const FolderEntry& entry);
 
 // The wide path of the entry within the folder: never outside it.
 std::wstring EntryWidePath(const std::string& folder, const FolderEntry& entry);
+
+// True when another program holds the file open so that it cannot be
+// deleted now (opened without FILE_SHARE_DELETE).
+bool IsFileInUse(const std::wstring& path);
 
 // True when the path names an existing folder (or a link to one).
 bool IsExistingFolder(const std::string& path);

@@ -1,5 +1,6 @@
 #include "ui/RemoveApp.h"
 
+#include "engine/LeftOvers.h"
 #include "engine/StepSlots.h"
 #include "script/ScriptLines.h"
 #include "script/ScriptSections.h"
@@ -79,6 +80,10 @@ void TfRemoveApp::btnStartClick() { RunRemoval(kStartButtonSwitches); }
 void TfRemoveApp::RunRemoval(const StepSwitches& switches) { tidemark::RunRemoval(*this, switches); }
 
 void TfRemoveApp::RunStep(int slot) { RunStepOfSlot(*this, slot); }
+
+std::vector<LeftOver> TfRemoveApp::WhatIsLeft(const StepSwitches& switches) {
+  return FindLeftOvers(Script(), Folders(), switches);
+}
 
 const ScriptIni& TfRemoveApp::Script() const {
   if (!m_scriptIni) throw NoScriptError();

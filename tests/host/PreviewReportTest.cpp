@@ -35,7 +35,7 @@ TEST(PreviewReport, OneLineAThingUnderEachHeading) {
             "  HKEY_CURRENT_USER\\Software: refused (a protected key, or not below its parent key): deletes nothing\n"
             "Files:\n"
             "  C:\\p\\a.dat\n"
-            "  C:\\p\\locked.dat (read-only: stays)\n"
+            "  C:\\p\\locked.dat (read-only: cleared and deleted)\n"
             "Folders:\n"
             "  C:\\p: removed (empty by then)\n"
             "  C:\\q: stays (not empty)\n"

@@ -33,8 +33,16 @@ class FakeWindow : public RunHost {
     if (readsScript) Script();
   }
   bool WindowClosed() const override { return closed; }
+  std::vector<LeftOver> WhatIsLeft(const StepSwitches& switches) override {
+    events.push_back("check");
+    checkedSwitches = switches;
+    if (readsScript) Script();
+    return left;
+  }
 
   ScriptIni script{""};
+  std::vector<LeftOver> left;
+  StepSwitches checkedSwitches{};
   testing::FakeFolders folders;
   bool hasScript = true;
   bool readsScript = false;
@@ -56,7 +64,34 @@ TEST(RemovalRun, StartButtonRunsItsFiveSlotsWithEightPauses) {
   EXPECT_EQ(window.lines, (Lines{expected::kRunStarted, "heading 1", "heading 4", "heading 5", "heading 6", "heading 7",
                                  expected::kRunCompleted}));
   EXPECT_EQ(window.events, (Lines{"step 1", "pause 200", "pause 200", "pause 200", "step 4", "pause 200", "step 5",
-                                  "pause 200", "step 6", "pause 200", "step 7", "pause 200", "pause 200"}));
+                                  "pause 200", "step 6", "pause 200", "step 7", "pause 200", "pause 200", "check"}));
+  EXPECT_EQ(window.checkedSwitches, kStartButtonSwitches);
+}
+
+TEST(RemovalRun, WhatIsLeftIsNamedAndTheLastLineTellsTheTruth) {
+  // Mended fault: a run whose files stayed still said "removal complete".
+  FakeWindow window;
+  window.left = {{"C:\\Program Files (x86)\\lumenseek\\hook.dll", true}, {"C:\\Program Files (x86)\\lumenseek", true}};
+  RunRemoval(window, kStartButtonSwitches);
+  EXPECT_EQ(Lines(window.lines.end() - 3, window.lines.end()),
+            (Lines{std::string(expected::kRemovedAtRestart) + "C:\\Program Files (x86)\\lumenseek\\hook.dll",
+                   std::string(expected::kRemovedAtRestart) + "C:\\Program Files (x86)\\lumenseek",
+                   expected::kRunCompletesAtRestart}));
+
+  // One thing that no restart removes makes the removal incomplete.
+  window.left.push_back({"HKCU\\SOFTWARE\\lumenseek", false});
+  RunRemoval(window, kStartButtonSwitches);
+  EXPECT_EQ(Lines(window.lines.end() - 2, window.lines.end()),
+            (Lines{std::string(expected::kNotRemoved) + "HKCU\\SOFTWARE\\lumenseek", expected::kRunNotCompleted}));
+  EXPECT_EQ(window.lines.size(), 10u);  // start, five headings, three names, last line
+}
+
+TEST(RemovalRun, ACheckThatRaisesIsNoCompleteRemoval) {
+  FakeWindow window;
+  window.duringPause[8] = [&window] { window.hasScript = false; };
+  window.readsScript = true;
+  RunRemoval(window, kStartButtonSwitches);
+  EXPECT_EQ(window.lines.back(), expected::kRunNotCompleted);
 }
 
 TEST(RemovalRun, AllSwitchesOffStillPausesEightTimes) {
@@ -71,7 +106,7 @@ TEST(RemovalRun, NinthSlotRunsAfterTheLastPause) {
   StepSwitches onlyNinth{};
   onlyNinth[8] = true;
   RunRemoval(window, onlyNinth);
-  EXPECT_EQ(window.events.back(), "step 9");
+  EXPECT_EQ(Lines(window.events.end() - 2, window.events.end()), (Lines{"step 9", "check"}));
   EXPECT_EQ(window.pauses, 8);
 }
 

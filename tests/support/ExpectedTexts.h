@@ -9,6 +9,9 @@ namespace tidemark::expected {
 inline constexpr char kRunStarted[] = "프로그램 제거를 시작합니다.";
 inline constexpr char kRunCompleted[] = "프로그램 제거가 완료되었습니다.";
 inline constexpr char kRunNotCompleted[] = "프로그램 제거를 완료하지 못했습니다.";
+inline constexpr char kRunCompletesAtRestart[] = "컴퓨터를 다시 시작하면 프로그램 제거가 완료됩니다.";
+inline constexpr char kRemovedAtRestart[] = "다시 시작할 때 제거됩니다: ";
+inline constexpr char kNotRemoved[] = "제거하지 못했습니다: ";
 inline constexpr char kKillProcesses[] = "실행중인 프로세스를 종료합니다.";
 inline constexpr char kRemoveServices[] = "윈도우즈 서비스를 제거합니다.";
 inline constexpr char kServiceStopFailed[] = "서비스 중지에 실패하였습니다.";

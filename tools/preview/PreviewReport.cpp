@@ -19,7 +19,11 @@ std::string Describe(const RunValuePreview& value) {
 }
 
 std::string Describe(const FolderPreview& folder) {
-  const char* fate = !folder.exists ? "absent" : folder.wouldBeEmpty ? "removed (empty by then)" : "stays (not empty)";
+  const char* fate = !folder.exists ? "absent"
+                     : folder.refused
+                         ? "refused (a folder of Windows or of a profile, or reached through a link): never removed"
+                     : folder.wouldBeEmpty ? "removed (empty by then)"
+                                           : "stays (not empty)";
   return "  " + folder.path + ": " + fate + "\n";
 }
 
@@ -39,7 +43,11 @@ std::string FormatPreview(const PreviewReport& report) {
   for (const KeyPreview& key : report.registryKeys) text += Describe(key);
   text += "Files:\n";
   for (const FilePreview& file : report.files) {
-    text += "  " + file.path + (file.readOnly ? " (read-only: stays)" : "") + "\n";
+    text += "  " + file.path +
+            (file.inUse      ? " (in use: deleted at restart)"
+             : file.readOnly ? " (read-only: cleared and deleted)"
+                             : "") +
+            "\n";
   }
   text += "Folders:\n";
   for (const FolderPreview& folder : report.folders) text += Describe(folder);
