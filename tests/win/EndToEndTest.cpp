@@ -16,6 +16,7 @@
 #include "ui/MemoText.h"
 #include "win/EndToEndDriver.h"
 #include "win/LumenseekInstallation.h"
+#include "win/PendingOperations.h"
 #include "win/TestFolders.h"
 
 namespace tidemark {
@@ -93,6 +94,44 @@ TEST_F(EndToEnd, StartRemovesTheInstallationAndNothingElse) {
   EXPECT_EQ(installation.TargetsPresent(), std::vector<std::string>{});
   EXPECT_EQ(installation.DecoysMissing(), std::vector<std::string>{});
 
+  ExitAndCheckCleanUp();
+}
+
+TEST_F(EndToEnd, WithoutTheTargetTheRunEndsAsComplete) {
+  StartProgram();
+  FindMainWindow();
+  testing::Click(mainWindow, ids::kBtnStart);
+  ASSERT_TRUE(WaitUntil([&] { return MemoEndsWith(expected::kRunCompleted); })) << TextOf(memo);
+  EXPECT_EQ(MemoLines(), kFullRun);
+  ExitAndCheckCleanUp();
+}
+
+TEST_F(EndToEnd, AFileHeldByAnotherProgramIsNamedAndGoesAtTheRestart) {
+  // Mended fault: a file that stayed (and kept its folder) was followed by
+  // "removal complete".
+  LumenseekInstallation installation;
+  const testing::PendingOperationsOfTheCase pending(
+      std::wstring(installation.folder.begin(), installation.folder.end()));
+  const std::string held = installation.folder + "\\readme.txt";
+  // This test program is not named by the script; it holds the file without
+  // sharing its deletion, as a browser holds a DLL it loaded.
+  const HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+  StartProgram();
+  FindMainWindow();
+  testing::Click(mainWindow, ids::kBtnStart);
+  const bool ended = WaitUntil([&] { return MemoEndsWith(expected::kRunCompletesAtRestart); });
+  CloseHandle(holder);
+  ASSERT_TRUE(ended) << TextOf(memo);
+  std::vector<std::string> lines = kFullRun;
+  lines.back() = std::string(expected::kRemovedAtRestart) + held;
+  lines.push_back(std::string(expected::kRemovedAtRestart) + installation.folder);
+  lines.push_back(expected::kRunCompletesAtRestart);
+  EXPECT_EQ(MemoLines(), lines);
+  EXPECT_EQ(installation.TargetsPresent(), (std::vector<std::string>{installation.folder}));
+  EXPECT_TRUE(FileExists(held));
+  EXPECT_EQ(installation.DecoysMissing(), std::vector<std::string>{});
   ExitAndCheckCleanUp();
 }
 

@@ -10,6 +10,7 @@
 #include "support/FakeFolders.h"
 #include "support/TestFiles.h"
 #include "system/ShellFolders.h"
+#include "win/PendingOperations.h"
 #include "win/StepHarness.h"
 #include "win/TestFolders.h"
 
@@ -123,64 +124,10 @@ TEST_F(FileSteps, SubfolderKeepsTheFolderReadOnlyFilesGo) {
             static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
 }
 
-// The session manager's list of operations for the next restart, as
-// strings; the ones below `prefix` are taken out again when the case ends,
-// so that no later restart of the test prefix carries them out.
-class PendingOperationsOfTheCase {
- public:
-  explicit PendingOperationsOfTheCase(std::wstring prefix) : m_prefix(std::move(prefix)) { Remove(); }
-  ~PendingOperationsOfTheCase() { Remove(); }
-
-  static std::vector<std::wstring> Read() {
-    std::vector<std::wstring> strings;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return strings;
-    DWORD size = 0;
-    if (RegQueryValueExW(key, kValue, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS && size > 0) {
-      std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
-      if (RegQueryValueExW(key, kValue, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size) ==
-          ERROR_SUCCESS) {
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < size / sizeof(wchar_t); ++i) {
-          if (data[i] != L'\0') continue;
-          strings.emplace_back(data.data() + start, i - start);
-          start = i + 1;
-        }
-      }
-    }
-    RegCloseKey(key);
-    return strings;
-  }
-
- private:
-  void Remove() const {
-    const std::vector<std::wstring> strings = Read();
-    std::wstring kept;
-    for (std::size_t i = 0; i + 1 < strings.size(); i += 2) {
-      if (strings[i].find(m_prefix) != std::wstring::npos) continue;
-      kept += strings[i] + L'\0' + strings[i + 1] + L'\0';
-    }
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    if (kept.empty()) {
-      RegDeleteValueW(key, kValue);
-    } else {
-      kept += L'\0';
-      RegSetValueExW(key, kValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kept.data()),
-                     static_cast<DWORD>(kept.size() * sizeof(wchar_t)));
-    }
-    RegCloseKey(key);
-  }
-
-  static constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-  static constexpr wchar_t kValue[] = L"PendingFileRenameOperations";
-  std::wstring m_prefix;
-};
-
 TEST_F(FileSteps, AFileInUseGoesAtTheRestartAndItsFolderAfterIt) {
   // Mended fault: a DLL held by a program the script does not name stayed,
   // and so did its folder, while the run said the removal was complete.
-  const PendingOperationsOfTheCase pending(Wide(target));
+  const testing::PendingOperationsOfTheCase pending(Wide(target));
   WriteFileBytes(target + "\\hook.dll", "x");
   const HANDLE holder =
       CreateFileA((target + "\\hook.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -200,7 +147,7 @@ TEST_F(FileSteps, AFileInUseGoesAtTheRestartAndItsFolderAfterIt) {
 
   // The file, then its folder, each to be deleted (an empty target).
   std::vector<std::wstring> ours;
-  const std::vector<std::wstring> strings = PendingOperationsOfTheCase::Read();
+  const std::vector<std::wstring> strings = testing::PendingOperationsOfTheCase::Read();
   for (std::size_t i = 0; i + 1 < strings.size(); i += 2) {
     if (strings[i].find(Wide(target)) == std::wstring::npos) continue;
     EXPECT_TRUE(strings[i + 1].empty());
@@ -217,7 +164,7 @@ TEST_F(FileSteps, AFileInUseGoesAtTheRestartAndItsFolderAfterIt) {
 
   // A second run schedules nothing twice.
   RemoveFilesAndFolders(harness);
-  EXPECT_EQ(PendingOperationsOfTheCase::Read().size(), strings.size());
+  EXPECT_EQ(testing::PendingOperationsOfTheCase::Read().size(), strings.size());
   CloseHandle(holder);
   EXPECT_TRUE(FileExists(neighbour + "\\hook.dll"));
 }
@@ -225,7 +172,7 @@ TEST_F(FileSteps, AFileInUseGoesAtTheRestartAndItsFolderAfterIt) {
 TEST_F(FileSteps, AFileThatNoRestartRemovesIsNamedAsLeft) {
   // A name ending in a dot is trimmed away by every ordinary path, so the
   // file cannot be reached by its folder and name: it stays, and is said to.
-  const PendingOperationsOfTheCase pending(Wide(target));
+  const testing::PendingOperationsOfTheCase pending(Wide(target));
   const std::wstring stuck = L"\\\\?\\" + Wide(target) + L"\\stuck.";
   const HANDLE file = CreateFileW(stuck.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) GTEST_SKIP() << "this file system does not keep a trailing dot";
