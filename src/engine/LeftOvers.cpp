@@ -3,6 +3,7 @@
 #include "engine/Preview.h"
 #include "engine/RegistryEntries.h"
 #include "system/PendingDeletions.h"
+#include "system/Processes.h"
 
 namespace tidemark {
 
@@ -29,7 +30,11 @@ std::vector<LeftOver> FindLeftOvers(const ScriptIni& script, const FolderLookup&
   const PendingDeletions pending;
   std::vector<LeftOver> left;
   for (const ProcessPreview& process : report.processes) {
-    if (process.running > 0 && !process.refused) left.push_back({process.imageName, false});
+    // This process never ends itself, so a copy of its own image is no
+    // target that stayed.
+    if (process.running > 0 && !process.refused && OtherProcessRuns(process.imageName)) {
+      left.push_back({process.imageName, false});
+    }
   }
   for (const RunValuePreview& value : report.runValues) {
     if (value.refused) continue;

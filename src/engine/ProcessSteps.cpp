@@ -1,5 +1,8 @@
 #include "engine/ProcessSteps.h"
 
+#include <string>
+#include <vector>
+
 #include "engine/ProtectedProcesses.h"
 #include "engine/SectionWalk.h"
 #include "engine/StatusLines.h"
@@ -11,13 +14,17 @@ namespace tidemark {
 
 void KillProcesses(StepContext& context) {
   context.AddStatus(status::kKillProcesses);
+  // Every name first, then one ending over all of them: programs that start
+  // each other again must all be frozen before any of them is terminated.
+  std::vector<std::string> imageNames;
   WalkSection(context.Script(), sections::kProcess, context.Folders(),
-              [](const std::string&, const std::string& imageName) {
+              [&imageNames](const std::string&, const std::string& imageName) {
                 // Ending one of Windows' own processes would stop the session
                 // or the system, whatever the script meant.
-                if (!IsProtectedProcessName(imageName)) KillProcessByName(imageName);
+                if (!IsProtectedProcessName(imageName)) imageNames.push_back(imageName);
                 return WalkControl::Continue;
               });
+  EndProcessesByName(imageNames);
 }
 
 void RemoveServices(StepContext& context) {

@@ -5,7 +5,10 @@
 
 namespace tidemark {
 
-// [PROCESS]: terminates the first running process of each image name.
+// [PROCESS]: ends every running process of the listed image names (but this
+// program and Windows' own processes), also programs that start each other
+// again, and waits a bounded while for them to end, so that their program
+// files are free for the file step. Posts only its heading.
 void KillProcesses(StepContext& context);
 
 // [SERVICE]: stops each service, waits two seconds, deletes it. The step

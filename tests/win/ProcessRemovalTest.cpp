@@ -2,6 +2,11 @@
 // COM server file, under Wine.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "engine/ProcessSteps.h"
 #include "support/ExpectedTexts.h"
 #include "system/Processes.h"
@@ -11,6 +16,7 @@
 #include "win/LumenseekInstallation.h"
 #include "win/StepHarness.h"
 #include "win/TestFolders.h"
+#include "win/TestProcess.h"
 
 namespace tidemark {
 namespace {
@@ -18,6 +24,69 @@ namespace {
 using testing::RunningProgram;
 using testing::ScratchFolder;
 using testing::StepHarness;
+using testing::TestProcess;
+
+// Polls the condition until it holds or the bound passes; true when it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD boundMs = 10000) {
+  for (const ULONGLONG end = GetTickCount64() + boundMs;; Sleep(20)) {
+    if (condition()) return true;
+    if (GetTickCount64() >= end) return false;
+  }
+}
+
+std::string ThisProgramsImageName() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const std::string full = path;
+  return full.substr(full.find_last_of('\\') + 1);
+}
+
+// A copy of the sleeper fixture that watches its partner program and starts
+// it again at once whenever the watched one goes (its partner may be a
+// restarter too). It runs inside a job object together with everything it
+// starts, so that whatever the test did, all of them end with the object.
+class Restarter {
+ public:
+  Restarter(const std::string& program, const std::string& partner)
+      : m_program(program), m_partner(partner), m_names{NameOf(program), NameOf(partner)} {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(m_job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    // A copy that is running already cannot be overwritten, and need not be.
+    const std::string sleeper = testing::TestProgramFolder() + "\\tidemark_test_sleeper.exe";
+    CopyFileA(sleeper.c_str(), program.c_str(), FALSE);
+    CopyFileA(sleeper.c_str(), partner.c_str(), FALSE);
+    TestProcess::Options options;
+    options.job = m_job.get();
+    m_started = TestProcess(program, "\"" + program + "\" --restart-partner \"" + partner + "\"", options);
+  }
+  ~Restarter() {
+    TerminateJobObject(m_job.get(), 99);
+    WaitUntil([this] { return RunningImageNames(m_names).empty(); });
+  }
+
+  // Started, and watching a partner (one it found or one it started).
+  bool Ready() const {
+    return m_started.Started() && WaitUntil([this] { return testing::FileExists(m_program + ".ready"); });
+  }
+  // How often the program and its partner were started again by a
+  // restarter: one "+" a start, the program's count first.
+  std::string Starts() const {
+    return testing::ReadFileBytes(m_program + ".starts") + "|" + testing::ReadFileBytes(m_partner + ".starts");
+  }
+  bool NeitherRuns() const {
+    return WaitUntil([this] { return RunningImageNames(m_names).empty(); });
+  }
+
+ private:
+  static std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+  std::string m_program;
+  std::string m_partner;
+  std::vector<std::string> m_names;
+  UniqueHandle m_job{CreateJobObjectA(nullptr, nullptr)};
+  TestProcess m_started;
+};
 
 TEST(Processes, NameMatchesWithoutRegardToLetterCase) {
   ScratchFolder folder;
@@ -85,6 +154,101 @@ TEST(Processes, StepEndsEveryListedProgramAndPostsOnlyItsHeading) {
   EXPECT_TRUE(main.WaitEnded());
   EXPECT_TRUE(decoy.Running());  // after the end marker
   EXPECT_EQ(harness.lines, (std::vector<std::string>{expected::kKillProcesses}));
+}
+
+TEST(Processes, StepEndsProgramsThatStartEachOtherAgain) {
+  // Each of the pair starts the other again the moment it goes.
+  ScratchFolder folder;
+  const std::string first = folder / "lumenseek.exe";
+  const std::string second = folder / "lumenseekagent.exe";
+  Restarter pair(first, second);
+  ASSERT_TRUE(pair.Ready());
+  ASSERT_TRUE(WaitUntil([&] { return testing::FileExists(second + ".ready"); }));  // started by the first
+  RunningProgram decoy(folder / "lumenseek-helper.exe");
+  ASSERT_TRUE(decoy.Running());
+  ASSERT_EQ(pair.Starts(), "|+");
+  StepHarness harness("[PROCESS]\r\nitem1=LumenSeek.exe\r\nitem2=lumenseekagent.exe\r\nitem3=");
+  KillProcesses(harness);
+  EXPECT_TRUE(pair.NeitherRuns());
+  EXPECT_EQ(pair.Starts(), "|+");  // neither saw the other go
+  EXPECT_TRUE(decoy.Running());
+  EXPECT_EQ(harness.lines, (std::vector<std::string>{expected::kKillProcesses}));
+  // The step waited for their end: the program files are free.
+  EXPECT_TRUE(DeleteFileA(first.c_str())) << GetLastError();
+  EXPECT_TRUE(DeleteFileA(second.c_str())) << GetLastError();
+}
+
+TEST(Processes, StepFreezesEveryInstanceBeforeTerminatingAny) {
+  // The restarter watches the oldest copy of its partner and is found last:
+  // were the copies terminated one by one while it still ran, it would see
+  // the watched one go and start another while the rest are being ended.
+  ScratchFolder folder;
+  const std::string partner = folder / "lumenseek.exe";
+  std::vector<std::unique_ptr<RunningProgram>> copies;
+  for (int i = 0; i < 32; ++i) {
+    copies.push_back(std::make_unique<RunningProgram>(partner));
+    ASSERT_TRUE(copies.back()->Running());
+  }
+  Restarter watcher(folder / "lumenseekagent.exe", partner);
+  ASSERT_TRUE(watcher.Ready());
+  ASSERT_EQ(watcher.Starts(), "|");
+  StepHarness harness("[PROCESS]\r\nitem1=lumenseek.exe\r\nitem2=lumenseekagent.exe");
+  KillProcesses(harness);
+  EXPECT_TRUE(watcher.NeitherRuns());
+  EXPECT_EQ(watcher.Starts(), "|");
+  for (const auto& copy : copies) EXPECT_FALSE(copy->Running());
+}
+
+TEST(Processes, StepReturnsOnlyOnceTheProgramFilesAreFree) {
+  // A terminated program keeps its file in use until it has really ended;
+  // the file step right after this one must be able to delete it.
+  ScratchFolder folder;
+  const std::string agentFile = folder / "lumenseekagent.exe";
+  const std::string mainFile = folder / "lumenseek.exe";
+  RunningProgram agent(agentFile);
+  RunningProgram main(mainFile);
+  ASSERT_TRUE(agent.Running() && main.Running());
+  ASSERT_FALSE(DeleteFileA(mainFile.c_str()));  // in use while it runs
+  StepHarness harness("[PROCESS]\r\nitem1=lumenseekagent.exe\r\nitem2=lumenseek.exe");
+  KillProcesses(harness);
+  EXPECT_FALSE(agent.Running());
+  EXPECT_FALSE(main.Running());
+  EXPECT_TRUE(DeleteFileA(agentFile.c_str())) << GetLastError();
+  EXPECT_TRUE(DeleteFileA(mainFile.c_str())) << GetLastError();
+}
+
+TEST(Processes, StepNeverFreezesOrEndsThisProcess) {
+  // Suspending this process would never come back; a copy under the same
+  // name is ended as any other.
+  const std::string self = ThisProgramsImageName();
+  ScratchFolder folder;
+  RunningProgram copy(folder / self);
+  ASSERT_TRUE(copy.Running());
+  StepHarness harness("[PROCESS]\r\nitem1=" + self);
+  KillProcesses(harness);
+  EXPECT_TRUE(copy.WaitEnded());
+  EXPECT_FALSE(OtherProcessRuns(self));  // this one does not count
+  EXPECT_EQ(harness.lines, (std::vector<std::string>{expected::kKillProcesses}));
+}
+
+TEST(Processes, StepWithNothingRunningPostsOnlyItsHeadingAndDoesNotPause) {
+  StepHarness harness("[PROCESS]\r\nitem1=lumenseek-absent.exe\r\nitem2=lumenseekagent-absent.exe");
+  KillProcesses(harness);
+  EXPECT_EQ(harness.lines, (std::vector<std::string>{expected::kKillProcesses}));
+  EXPECT_TRUE(harness.delays.empty());
+}
+
+TEST(Processes, RunningNamesAreThoseOfOtherProcessesInListOrder) {
+  ScratchFolder folder;
+  RunningProgram agent(folder / "lumenseekagent.exe");
+  ASSERT_TRUE(agent.Running());
+  const std::vector<std::string> names = {"lumenseek.exe", ThisProgramsImageName(), "LUMENSEEKAGENT.EXE"};
+  EXPECT_EQ(RunningImageNames(names), (std::vector<std::string>{"LUMENSEEKAGENT.EXE"}));
+  EXPECT_TRUE(OtherProcessRuns("LumenSeekAgent.exe"));
+  EXPECT_FALSE(OtherProcessRuns("lumenseek.exe"));
+  EXPECT_TRUE(EndProcessesByName(names));
+  EXPECT_FALSE(agent.Running());
+  EXPECT_TRUE(RunningImageNames(names).empty());
 }
 
 // The service manager keeps its services under this key; a deleted service

@@ -20,6 +20,10 @@ class TestProcess {
     // the program this process's own.
     HANDLE output = nullptr;
     DWORD creationFlags = 0;
+    // A job object for the program to run in from its first instruction;
+    // the processes it starts join the job too, so ending the job ends the
+    // programs that it starts as well.
+    HANDLE job = nullptr;
   };
 
   TestProcess() = default;
@@ -35,12 +39,23 @@ class TestProcess {
       startup.hStdError = options.output;
     }
     PROCESS_INFORMATION started = {};
+    const DWORD flags = options.creationFlags | (options.job ? CREATE_SUSPENDED : 0);
     if (CreateProcessA(program.empty() ? nullptr : program.c_str(), commandLine.data(), nullptr, nullptr,
-                       options.output ? TRUE : FALSE, options.creationFlags, nullptr, nullptr, &startup, &started)) {
+                       options.output ? TRUE : FALSE, flags, nullptr, nullptr, &startup, &started)) {
       UniqueHandle thread(started.hThread);
       m_process.reset(started.hProcess);
       m_id = started.dwProcessId;
       m_started = true;
+      if (options.job) {
+        // Started suspended so that it cannot start anything outside the
+        // job; one that cannot join it does not count as started.
+        if (!AssignProcessToJobObject(options.job, started.hProcess)) {
+          End();
+          m_started = false;
+        } else if ((options.creationFlags & CREATE_SUSPENDED) == 0) {
+          ResumeThread(thread.get());
+        }
+      }
     }
   }
   TestProcess(const std::string& program, std::string commandLine)
