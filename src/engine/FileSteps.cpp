@@ -2,13 +2,13 @@
 
 #include "engine/FileRemoval.h"
 #include "engine/SectionWalk.h"
-#include "engine/StatusLines.h"
+#include "engine/StepSlotTable.h"
 #include "script/ScriptSections.h"
 
 namespace tidemark {
 
 void RemoveFilesAndFolders(StepContext& context) {
-  context.AddStatus(status::kRemoveFiles);
+  PostStepHeading(context, __func__);
   const ScriptIni& script = context.Script();
   const FolderGuard guard = ProtectedFolders(context.Folders());
   WalkSection(script, sections::kFile, context.Folders(), [&](const std::string&, const std::string& path) {

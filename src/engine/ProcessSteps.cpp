@@ -6,6 +6,7 @@
 #include "engine/ProtectedProcesses.h"
 #include "engine/SectionWalk.h"
 #include "engine/StatusLines.h"
+#include "engine/StepSlotTable.h"
 #include "script/ScriptSections.h"
 #include "system/Processes.h"
 #include "system/Services.h"
@@ -13,7 +14,7 @@
 namespace tidemark {
 
 void KillProcesses(StepContext& context) {
-  context.AddStatus(status::kKillProcesses);
+  PostStepHeading(context, __func__);
   // Every name first, then one ending over all of them: programs that start
   // each other again must all be frozen before any of them is terminated.
   std::vector<std::string> imageNames;
@@ -28,7 +29,7 @@ void KillProcesses(StepContext& context) {
 }
 
 void RemoveServices(StepContext& context) {
-  context.AddStatus(status::kRemoveServices);
+  PostStepHeading(context, __func__);
   WalkSection(context.Script(), sections::kService, context.Folders(),
               [&context](const std::string&, const std::string& service) {
                 if (!StopServiceByName(service)) {
@@ -45,7 +46,7 @@ void RemoveServices(StepContext& context) {
 }
 
 void RemoveBHOs(StepContext& context) {
-  context.AddStatus(status::kRemoveBhos);
+  PostStepHeading(context, __func__);
   WalkSection(context.Script(), sections::kBho, context.Folders(), [](const std::string&, const std::string& path) {
     RegisterComServer(path, false);
     return WalkControl::Continue;

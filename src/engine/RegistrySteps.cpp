@@ -7,7 +7,7 @@
 #include "engine/RegistryEntries.h"
 #include "engine/RegistryRules.h"
 #include "engine/SectionWalk.h"
-#include "engine/StatusLines.h"
+#include "engine/StepSlotTable.h"
 #include "script/ScriptSections.h"
 #include "system/Registry.h"
 
@@ -56,7 +56,7 @@ void RestoreRecord(const std::vector<std::string>& parts) {
 }  // namespace
 
 void RemoveStartupEntries(StepContext& context) {
-  context.AddStatus(status::kRemoveStartupEntries);
+  PostStepHeading(context, __func__);
   // The Run value goes by its name; the command is not needed to delete it,
   // so a folder macro that cannot be found on this machine must not keep it.
   const EntryHandler removeByName = [](const std::string& name, const std::string& command) {
@@ -67,7 +67,7 @@ void RemoveStartupEntries(StepContext& context) {
 }
 
 void RemoveUninstallEntries(StepContext& context) {
-  context.AddStatus(status::kRemoveUninstallEntries);
+  PostStepHeading(context, __func__);
   WalkSection(context.Script(), sections::kUninstall, context.Folders(),
               [](const std::string&, const std::string& subkey) {
                 RemoveUninstallEntry(subkey);
@@ -76,13 +76,13 @@ void RemoveUninstallEntries(StepContext& context) {
 }
 
 void RemoveRegistryKeys(StepContext& context) {
-  context.AddStatus(status::kRemoveRegistryKeys);
+  PostStepHeading(context, __func__);
   RemoveKeysOfSection(context, sections::kCurrentUser, RegistryRoot::CurrentUser);
   RemoveKeysOfSection(context, sections::kLocalMachine, RegistryRoot::LocalMachine);
 }
 
 void RestoreRegistry(StepContext& context) {
-  context.AddStatus(status::kRestoreRegistry);
+  PostStepHeading(context, __func__);
   std::vector<std::string> parts;
   WalkSection(context.Script(), sections::kRegistryRecovery, context.Folders(),
               [&parts](const std::string&, const std::string& record) {

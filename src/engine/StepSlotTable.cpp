@@ -2,6 +2,11 @@
 
 namespace tidemark {
 
+void PostStepHeading(StepContext& context, std::string_view routine) {
+  const std::string_view heading = HeadingOfStep(routine);
+  if (!heading.empty()) context.AddStatus(std::string(heading.data(), heading.size()));
+}
+
 std::vector<std::string_view> SectionsOfTheStartButtonRun() { return SectionsOfARun(StartButtonSwitches()); }
 
 std::vector<std::string_view> SectionsOfARun(const StepSwitches& switches) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/StatusLines.h"
+#include "engine/StepContext.h"
 #include "script/ScriptSections.h"
 
 namespace tidemark {
@@ -77,6 +78,20 @@ constexpr StepSwitches StartButtonSwitches() {
   for (const StepSlot& slot : kStepSlots) switches[slot.number - 1] = slot.startButton;
   return switches;
 }
+
+// The heading of the slot whose step routine has that name ("" when no slot
+// has it, or its step posts none).
+constexpr std::string_view HeadingOfStep(std::string_view routine) {
+  for (const StepSlot& slot : kStepSlots) {
+    if (slot.routine == routine) return slot.heading;
+  }
+  return {};
+}
+
+// Posts the heading of the step routine's own slot, as every step does
+// first; a step passes its own name (__func__), so that the table stays the
+// one place of its heading.
+void PostStepHeading(StepContext& context, std::string_view routine);
 
 // The sections that a run with the switches reads, in the order it reads them.
 std::vector<std::string_view> SectionsOfARun(const StepSwitches& switches);

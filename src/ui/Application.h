@@ -21,7 +21,8 @@ class TApplication final : public BaseWindow<TApplication> {
 
   // Creates the application window, fRemoveApp and then frmAbout (hidden),
   // shows fRemoveApp and handles messages until the application is told to
-  // end. Returns the process's exit code.
+  // end. Returns 0, the process's exit code, also when a window could not be
+  // made (the program then ends at once, as it would after a close).
   int Run();
 
   // The hidden window that owns the forms and carries the application title

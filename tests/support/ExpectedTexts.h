@@ -22,6 +22,13 @@ inline constexpr char kRemoveRegistryKeys[] = "레지스트리 정보를 제거�
 inline constexpr char kRemoveFiles[] = "파일을 제거합니다.";
 inline constexpr char kRestoreRegistry[] = "레지스트리 정보를 복구합니다.";
 
+// The registry keys of the start-up and Uninstall entries, below either root.
+inline constexpr char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char kUninstallKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// The service step's pause between stopping and deleting a service.
+inline constexpr int kServiceStopPauseMs = 2000;
+
 // The main window.
 inline constexpr char kMainCaption[] = "Tidemark";
 inline constexpr char kProgramLabel[] = "프로그램 : ";

@@ -16,6 +16,7 @@
 #include "engine/RegistryEntries.h"
 #include "lint/ScriptLint.h"
 #include "script/ScriptFileName.h"
+#include "support/ExpectedTexts.h"
 #include "system/ShellFolders.h"
 #include "system/UniqueHandle.h"
 #include "trial/TrialReport.h"
@@ -56,7 +57,7 @@ void DeleteTree(HKEY root, const std::string& path) { RegDeleteTreeA(root, path.
 
 void DeleteRunValue(HKEY root) {
   UniqueHKey key;
-  if (RegOpenKeyExA(root, kRunKeyPath, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
+  if (RegOpenKeyExA(root, expected::kRunKeyPath, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
     RegDeleteValueA(key.get(), kFakeRunValue);
   }
 }
@@ -83,8 +84,9 @@ class FakeTarget {
     WriteFileBytes(m_dataFolder + "\\" + kKoreanName + ".dat", "fake settings");
     m_agent = std::make_unique<RunningProgram>(m_programFolder + "\\capturefakeagent.exe");
     const std::string command = "\"" + m_programFolder + "\\capturefakeagent.exe\" /tray";
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) SetString(root, kRunKeyPath, kFakeRunValue, command);
-    const std::string entry = std::string(kUninstallKeyPath) + kFakeName;
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+      SetString(root, expected::kRunKeyPath, kFakeRunValue, command);
+    const std::string entry = std::string(expected::kUninstallKeyPath) + kFakeName;
     SetString(HKEY_LOCAL_MACHINE, entry, "DisplayName", "\xC4\xB8\xC3\xB3 \xC6\xE4\xC0\xCC\xC5\xA9");  // 캡처 페이크
     SetString(HKEY_LOCAL_MACHINE, entry, "Publisher", "Fake Co.");
     SetString(HKEY_CURRENT_USER, "Software\\CaptureFakeCo\\Settings", "Theme", "dark");
@@ -101,7 +103,7 @@ class FakeTarget {
     RemoveTree(m_dataFolder);
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
       DeleteRunValue(root);
-      DeleteTree(root, std::string(kUninstallKeyPath) + kFakeName);
+      DeleteTree(root, std::string(expected::kUninstallKeyPath) + kFakeName);
       DeleteTree(root, "Software\\CaptureFakeCo");
       DeleteTree(root, std::string("Software\\") + kKoreanName);
     }

@@ -7,6 +7,7 @@
 #include "engine/Preview.h"
 #include "engine/RegistryEntries.h"
 #include "engine/StepSlots.h"
+#include "support/ExpectedTexts.h"
 #include "win/ScratchKey.h"
 #include "win/StepHarness.h"
 #include "win/TestFolders.h"
@@ -61,23 +62,23 @@ class Preview : public ::testing::Test {
     testing::WriteFileBytes(program + "\\sub\\b.dat", "x");
     CreateDirectoryA(emptyFolder.c_str(), nullptr);
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-      RegSetKeyValueA(root, kRunKeyPath, tag.c_str(), REG_SZ, "x", 2);
-      RegSetKeyValueA(root, (std::string(kUninstallKeyPath) + tag + "\\Nested").c_str(), "v", REG_SZ, "x", 2);
+      RegSetKeyValueA(root, expected::kRunKeyPath, tag.c_str(), REG_SZ, "x", 2);
+      RegSetKeyValueA(root, (std::string(expected::kUninstallKeyPath) + tag + "\\Nested").c_str(), "v", REG_SZ, "x", 2);
     }
     RegSetKeyValueA(HKEY_CURRENT_USER, (scratchKey / "Deep").c_str(), "v", REG_SZ, "x", 2);
   }
   ~Preview() override {
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-      RegDeleteKeyValueA(root, kRunKeyPath, tag.c_str());
-      RegDeleteTreeA(root, (std::string(kUninstallKeyPath) + tag).c_str());
+      RegDeleteKeyValueA(root, expected::kRunKeyPath, tag.c_str());
+      RegDeleteTreeA(root, (std::string(expected::kUninstallKeyPath) + tag).c_str());
     }
   }
 
   std::vector<std::string> Snapshot() const {
     std::vector<std::string> lines;
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-      DumpKey(root, kRunKeyPath, lines);
-      DumpKey(root, std::string(kUninstallKeyPath) + tag, lines);
+      DumpKey(root, expected::kRunKeyPath, lines);
+      DumpKey(root, std::string(expected::kUninstallKeyPath) + tag, lines);
     }
     DumpKey(HKEY_CURRENT_USER, "Software\\TidemarkTests", lines);
     DumpFolder(scratch.Path(), lines);
@@ -132,7 +133,8 @@ TEST_F(Preview, ARunRemovesExactlyWhatThePreviewListed) {
   const PreviewReport report = BuildPreview(harness.Script(), harness.Folders());
   for (int slot : {1, 4, 5, 6, 7}) RunStepOfSlot(harness, slot);
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    EXPECT_NE(RegGetValueA(root, kRunKeyPath, tag.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_NE(RegGetValueA(root, expected::kRunKeyPath, tag.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
   }
   for (const KeyPreview& key : report.uninstallEntries) {
     HKEY root = key.root == "HKEY_CURRENT_USER" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;

@@ -284,7 +284,7 @@ TEST(Services, StepStopsAndDeletesEachServiceWithAPauseBetween) {
   StepHarness harness("[SERVICE]\r\na=" + name + "\r\nb=TidemarkNoSuchService\r\nc=\r\nd=" + name);
   RemoveServices(harness);
   EXPECT_TRUE(ServiceGoesAway(name));
-  EXPECT_EQ(harness.delays, (std::vector<int>{kServiceStopPauseMs, kServiceStopPauseMs}));
+  EXPECT_EQ(harness.delays, (std::vector<int>{expected::kServiceStopPauseMs, expected::kServiceStopPauseMs}));
   EXPECT_EQ(harness.lines, (std::vector<std::string>{expected::kRemoveServices}));
 }
 

@@ -61,10 +61,10 @@ class RegistrySteps : public ::testing::Test {
   void RemoveNamedAfterTheCase() const {
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
       for (const std::string& runOnce : {kRunOnce, kRunOnce32}) testing::DeleteKeyTree(root, runOnce + "\\" + tag);
-      testing::DeleteKeyTree(root, std::string(kUninstallKeyPath) + tag);
-      testing::DeleteKeyTree(root, std::string(kUninstallKeyPath) + tag + "-sibling");
-      RegDeleteKeyValueA(root, kRunKeyPath, tag.c_str());
-      RegDeleteKeyValueA(root, kRunKeyPath, (tag + "-sibling").c_str());
+      testing::DeleteKeyTree(root, std::string(expected::kUninstallKeyPath) + tag);
+      testing::DeleteKeyTree(root, std::string(expected::kUninstallKeyPath) + tag + "-sibling");
+      RegDeleteKeyValueA(root, expected::kRunKeyPath, tag.c_str());
+      RegDeleteKeyValueA(root, expected::kRunKeyPath, (tag + "-sibling").c_str());
     }
   }
 
@@ -89,53 +89,53 @@ class RegistrySteps : public ::testing::Test {
 
 TEST_F(RegistrySteps, StartupValuesGoFromBothRootsAndSiblingsStay) {
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    SetString(root, kRunKeyPath, tag, "C:\\x.exe");
-    SetString(root, kRunKeyPath, tag + "-sibling", "C:\\y.exe");
+    SetString(root, expected::kRunKeyPath, tag, "C:\\x.exe");
+    SetString(root, expected::kRunKeyPath, tag + "-sibling", "C:\\y.exe");
   }
   const auto lines = Run(RemoveStartupEntries,
                          "[STARTRUN]\r\n" + tag + "=%PROGRAM_FILES%\\x.exe\r\nother=\r\n" + tag + "-sibling=C:\\y.exe");
   EXPECT_EQ(lines, (std::vector<std::string>{expected::kRemoveStartupEntries}));
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    EXPECT_EQ(GetString(root, kRunKeyPath, tag), std::nullopt);
-    EXPECT_EQ(GetString(root, kRunKeyPath, tag + "-sibling"), "C:\\y.exe");  // after the end marker
+    EXPECT_EQ(GetString(root, expected::kRunKeyPath, tag), std::nullopt);
+    EXPECT_EQ(GetString(root, expected::kRunKeyPath, tag + "-sibling"), "C:\\y.exe");  // after the end marker
   }
 }
 
 TEST_F(RegistrySteps, StartupValueGoesByItsNameEvenWhenItsCommandsFolderIsUnknown) {
   // The command's folder is not needed to delete the value by its name.
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    SetString(root, kRunKeyPath, tag, "C:\\x.exe");
-    SetString(root, kRunKeyPath, tag + "-sibling", "C:\\y.exe");
+    SetString(root, expected::kRunKeyPath, tag, "C:\\x.exe");
+    SetString(root, expected::kRunKeyPath, tag + "-sibling", "C:\\y.exe");
   }
   testing::FakeFolders folders;
   folders.folders.erase(38);  // no Program Files folder on this "machine"
   StepHarness harness("[STARTRUN]\r\n" + tag + "=%PROGRAM_FILES%\\x.exe", &folders);
   RemoveStartupEntries(harness);
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    EXPECT_EQ(GetString(root, kRunKeyPath, tag), std::nullopt);
-    EXPECT_EQ(GetString(root, kRunKeyPath, tag + "-sibling"), "C:\\y.exe");
+    EXPECT_EQ(GetString(root, expected::kRunKeyPath, tag), std::nullopt);
+    EXPECT_EQ(GetString(root, expected::kRunKeyPath, tag + "-sibling"), "C:\\y.exe");
   }
 }
 
 TEST_F(RegistrySteps, StartupValueOnlyUnderTheMachineRoot) {
-  SetString(HKEY_LOCAL_MACHINE, kRunKeyPath, tag, "C:\\x.exe");
-  SetString(HKEY_CURRENT_USER, kRunKeyPath, tag + "-sibling", "C:\\y.exe");
+  SetString(HKEY_LOCAL_MACHINE, expected::kRunKeyPath, tag, "C:\\x.exe");
+  SetString(HKEY_CURRENT_USER, expected::kRunKeyPath, tag + "-sibling", "C:\\y.exe");
   RemoveRunEntry(tag, "ignored", true);
-  EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, kRunKeyPath, tag), std::nullopt);
-  EXPECT_EQ(GetString(HKEY_CURRENT_USER, kRunKeyPath, tag + "-sibling"), "C:\\y.exe");
+  EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, expected::kRunKeyPath, tag), std::nullopt);
+  EXPECT_EQ(GetString(HKEY_CURRENT_USER, expected::kRunKeyPath, tag + "-sibling"), "C:\\y.exe");
   RemoveRunEntry(tag, "ignored", true);  // in neither root: nothing changes
 }
 
 TEST_F(RegistrySteps, OverwritingAStartupValueTouchesOnlyTheUserRoot) {
-  SetString(HKEY_CURRENT_USER, kRunKeyPath, tag, "old");
-  SetString(HKEY_LOCAL_MACHINE, kRunKeyPath, tag, "old");
+  SetString(HKEY_CURRENT_USER, expected::kRunKeyPath, tag, "old");
+  SetString(HKEY_LOCAL_MACHINE, expected::kRunKeyPath, tag, "old");
   RemoveRunEntry(tag, "new", false);
-  EXPECT_EQ(GetString(HKEY_CURRENT_USER, kRunKeyPath, tag), "new");
-  EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, kRunKeyPath, tag), "old");
+  EXPECT_EQ(GetString(HKEY_CURRENT_USER, expected::kRunKeyPath, tag), "new");
+  EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, expected::kRunKeyPath, tag), "old");
 }
 
 TEST_F(RegistrySteps, UninstallEntryGoesWithItsSubtreeFromBothRoots) {
-  const std::string entry = std::string(kUninstallKeyPath) + tag;
+  const std::string entry = std::string(expected::kUninstallKeyPath) + tag;
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     MakeKey(root, entry + "\\Nested\\Deeper");
     MakeKey(root, entry + "-sibling");
@@ -212,7 +212,7 @@ TEST_F(RegistrySteps, ValuesFromTheRootDeleteNothingAndTheWalkGoesOn) {
 }
 
 TEST_F(RegistrySteps, UninstallValuesWithABackslashDeleteNothing) {
-  const std::string entry = std::string(kUninstallKeyPath) + tag;
+  const std::string entry = std::string(expected::kUninstallKeyPath) + tag;
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     MakeKey(root, entry + "\\Nested");
     MakeKey(root, entry + "-sibling");
@@ -240,7 +240,7 @@ TEST_F(RegistrySteps, ProtectedKeysAreRefusedHoweverSpelt) {
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     MakeKey(root, kRunOnce + decoy);
     MakeKey(root, kRunOnce32 + decoy);
-    SetString(root, kRunKeyPath, tag + "-sibling", "C:\\y.exe");
+    SetString(root, expected::kRunKeyPath, tag + "-sibling", "C:\\y.exe");
     MakeKey(root, scratch + "\\Gone");
   }
   const std::string section =
@@ -256,7 +256,7 @@ TEST_F(RegistrySteps, ProtectedKeysAreRefusedHoweverSpelt) {
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     EXPECT_TRUE(KeyExists(root, kRunOnce + decoy));
     EXPECT_TRUE(KeyExists(root, kRunOnce32 + decoy));
-    EXPECT_EQ(GetString(root, kRunKeyPath, tag + "-sibling"), "C:\\y.exe");
+    EXPECT_EQ(GetString(root, expected::kRunKeyPath, tag + "-sibling"), "C:\\y.exe");
     EXPECT_FALSE(KeyExists(root, scratch + "\\Gone"));  // each refused entry is passed over
   }
 }
@@ -315,7 +315,7 @@ TEST_F(RegistrySteps, PlantedNamesBesideLinksNeitherLeadOutNorStopTheStep) {
 TEST_F(RegistrySteps, ThePreviewCountsWhatTheStepsDelete) {
   // A refused entry is reported as nothing, and a link as itself.
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) MakeKey(root, kRunOnce + "\\" + tag);
-  MakeKey(HKEY_CURRENT_USER, std::string(kUninstallKeyPath) + tag + "\\Nested");
+  MakeKey(HKEY_CURRENT_USER, std::string(expected::kUninstallKeyPath) + tag + "\\Nested");
   MakeKey(HKEY_CURRENT_USER, scratch + "\\Outside\\Child");
   MakeKey(HKEY_CURRENT_USER, scratch + "\\Vendor\\Plain");
   ASSERT_TRUE(testing::CreateRegistryLink(HKEY_CURRENT_USER, scratch + "\\Vendor\\Link", scratch + "\\Outside"));
@@ -341,7 +341,7 @@ TEST_F(RegistrySteps, ThePreviewCountsWhatTheStepsDelete) {
 
   RemoveUninstallEntries(harness);
   RemoveRegistryKeys(harness);
-  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, std::string(kUninstallKeyPath) + tag + "\\Nested"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, std::string(expected::kUninstallKeyPath) + tag + "\\Nested"));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kRunOnce + "\\" + tag));
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRunOnce + "\\" + tag));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, scratch + "\\Vendor"));
@@ -460,16 +460,18 @@ TEST_F(RegistrySteps, WindowsRunValuesStayTheTargetsGo) {
   // The test prefix has no SecurityHealth value of its own; the test makes
   // it and takes it away again.
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    ASSERT_EQ(GetString(root, kRunKeyPath, "SecurityHealth"), std::nullopt) << "a real value would be overwritten";
+    ASSERT_EQ(GetString(root, expected::kRunKeyPath, "SecurityHealth"), std::nullopt)
+        << "a real value would be overwritten";
   }
   struct RemoveAtEnd {
     ~RemoveAtEnd() {
-      for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) RegDeleteKeyValueA(root, kRunKeyPath, "SecurityHealth");
+      for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        RegDeleteKeyValueA(root, expected::kRunKeyPath, "SecurityHealth");
     }
   } removeAtEnd;
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    SetString(root, kRunKeyPath, "SecurityHealth", "C:\\Windows\\system32\\SecurityHealthSystray.exe");
-    SetString(root, kRunKeyPath, tag, "C:\\x.exe");
+    SetString(root, expected::kRunKeyPath, "SecurityHealth", "C:\\Windows\\system32\\SecurityHealthSystray.exe");
+    SetString(root, expected::kRunKeyPath, tag, "C:\\x.exe");
   }
   StepHarness harness("[STARTRUN]\r\nsecurityhealth=%WINDOWS%\\x.exe\r\n" + tag + "=C:\\x.exe");
   const PreviewReport report = BuildPreview(harness.Script(), harness.Folders());
@@ -481,8 +483,9 @@ TEST_F(RegistrySteps, WindowsRunValuesStayTheTargetsGo) {
   RemoveStartupEntries(harness);
   RemoveRunEntry("SecurityHealth", "overwritten", false);
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    EXPECT_EQ(GetString(root, kRunKeyPath, "SecurityHealth"), "C:\\Windows\\system32\\SecurityHealthSystray.exe");
-    EXPECT_EQ(GetString(root, kRunKeyPath, tag), std::nullopt);
+    EXPECT_EQ(GetString(root, expected::kRunKeyPath, "SecurityHealth"),
+              "C:\\Windows\\system32\\SecurityHealthSystray.exe");
+    EXPECT_EQ(GetString(root, expected::kRunKeyPath, tag), std::nullopt);
   }
 }
 
