@@ -1,6 +1,7 @@
 #include "script/ScriptFile.h"
 
 #include "system/ErrorText.h"
+#include "system/ModuleParts.h"
 #include "system/UniqueHandle.h"
 
 namespace tidemark {
@@ -16,13 +17,9 @@ bool IsExistingFile(const std::string& path) {
 }  // namespace
 
 std::string LoadScriptResource(HMODULE module, const char* resourceName) {
-  const HRSRC info = FindResourceA(module, resourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
-  const HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
-  const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  if (bytes == nullptr) {
-    throw ScriptFileError(std::string("Resource ") + resourceName + " not found");
-  }
-  return std::string(static_cast<const char*>(bytes), SizeofResource(module, info));
+  const std::optional<std::string_view> bytes = RcdataResource(module, resourceName);
+  if (!bytes) throw ScriptFileError(std::string("Resource ") + resourceName + " not found");
+  return std::string(bytes->data(), bytes->size());
 }
 
 std::string CannotCreateFileMessage(const std::string& path, DWORD error) {

@@ -4,6 +4,7 @@
 
 #include "system/Cp949Text.h"
 #include "system/MessagePump.h"
+#include "system/ModuleParts.h"
 #include "system/UniqueHandle.h"
 
 namespace tidemark {
@@ -24,12 +25,7 @@ using NtProcessFunction = LONG(NTAPI*)(HANDLE);
 // NtSuspendProcess and NtResumeProcess stop and restart every thread of a
 // process at once; the Win32 API has only the per-thread forms, which would
 // race with the threads the process keeps creating.
-NtProcessFunction NtdllProcessFunction(const char* name) {
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  // Through void (*)(), which converts to any function pointer type.
-  return ntdll ? reinterpret_cast<NtProcessFunction>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, name)))
-               : nullptr;
-}
+NtProcessFunction NtdllProcessFunction(const char* name) { return NtdllFunction<NtProcessFunction>(name); }
 
 // An NTSTATUS: success and information codes are not negative.
 bool SuspendProcess(HANDLE process) {

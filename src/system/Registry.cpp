@@ -1,6 +1,7 @@
 #include "system/Registry.h"
 
 #include "system/AnsiNames.h"
+#include "system/ModuleParts.h"
 
 #include <functional>
 #include <vector>
@@ -40,13 +41,7 @@ constexpr int kDeepestKeyLevel = 512;
 // it needs DELETE access, as RegDeleteKeyA asks for.
 bool DeleteOpenKey(HKEY key) {
   using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
-  static const NtDeleteKeyFunction ntDeleteKey = [] {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    // Through void (*)(), which converts to any function pointer type.
-    return ntdll ? reinterpret_cast<NtDeleteKeyFunction>(
-                       reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtDeleteKey")))
-                 : nullptr;
-  }();
+  static const NtDeleteKeyFunction ntDeleteKey = NtdllFunction<NtDeleteKeyFunction>("NtDeleteKey");
   return ntDeleteKey && ntDeleteKey(key) >= 0;  // an NTSTATUS: success and information codes are not negative
 }
 

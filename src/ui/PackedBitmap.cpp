@@ -1,5 +1,6 @@
 #include "ui/PackedBitmap.h"
 
+#include "system/ModuleParts.h"
 #include "ui/PackedBitmapHeader.h"
 
 namespace tidemark {
@@ -13,13 +14,8 @@ using RtlDecompressBufferFunction = LONG(NTAPI*)(USHORT format, PUCHAR unpacked,
 // RtlDecompressBuffer since NT 3.51; it is looked up rather than imported,
 // as the import libraries declare no import of it for user programs.
 RtlDecompressBufferFunction Decompressor() {
-  static const RtlDecompressBufferFunction decompress = [] {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    // Through void (*)(), which converts to any function pointer type.
-    return ntdll ? reinterpret_cast<RtlDecompressBufferFunction>(
-                       reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlDecompressBuffer")))
-                 : nullptr;
-  }();
+  static const RtlDecompressBufferFunction decompress =
+      NtdllFunction<RtlDecompressBufferFunction>("RtlDecompressBuffer");
   return decompress;
 }
 
@@ -57,13 +53,9 @@ UniqueBitmap UnpackBitmap(std::string_view packed) {
 }
 
 UniqueBitmap LoadPackedBitmap(HMODULE module, const char* name) {
-  // Module resources stay mapped while the module is loaded and need no
-  // release.
-  const HRSRC info = FindResourceA(module, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
-  const HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
-  const void* data = loaded ? LockResource(loaded) : nullptr;
-  if (data == nullptr) return {};
-  return UnpackBitmap({static_cast<const char*>(data), SizeofResource(module, info)});
+  const std::optional<std::string_view> packed = RcdataResource(module, name);
+  if (!packed) return {};
+  return UnpackBitmap(*packed);
 }
 
 }  // namespace tidemark
