@@ -2,6 +2,7 @@
 
 #include "engine/ProtectedProcesses.h"
 #include "engine/ProtectedRunValues.h"
+#include "engine/RegistryRules.h"
 #include "system/Cp949Text.h"
 
 namespace tidemark {
@@ -10,18 +11,9 @@ namespace {
 
 constexpr std::size_t kQuotedBytes = 80;
 
-constexpr std::string_view kRootNames[] = {
-    "HKEY_CLASSES_ROOT",
-    "HKEY_CURRENT_USER",
-    "HKEY_LOCAL_MACHINE",
-    "HKEY_USERS",
-    "HKEY_CURRENT_CONFIG",
-    "HKCR",
-    "HKCU",
-    "HKLM",
-    "HKU",
-    "HKCC",
-};
+// The roots that a script's registry sections cannot name, with the usual
+// short forms: a key path may start with them by mistake all the same.
+constexpr std::string_view kOtherRootNames[] = {"HKEY_USERS", "HKEY_CURRENT_CONFIG", "HKU", "HKCC"};
 
 }  // namespace
 
@@ -38,7 +30,12 @@ std::string QuoteScriptText(std::string_view text) {
 
 std::string_view LeadingRegistryRootName(std::string_view keyPath) {
   const std::string_view first = keyPath.substr(0, keyPath.find('\\'));
-  for (std::string_view root : kRootNames) {
+  for (const RegistryRootNames& names : kRegistryRootNames) {
+    for (std::string_view root : {names.name, names.shortName}) {
+      if (EqualsIgnoreCaseCp949(first, root)) return root;
+    }
+  }
+  for (std::string_view root : kOtherRootNames) {
     if (EqualsIgnoreCaseCp949(first, root)) return root;
   }
   return {};

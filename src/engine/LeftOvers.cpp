@@ -2,6 +2,7 @@
 
 #include "engine/Preview.h"
 #include "engine/RegistryEntries.h"
+#include "engine/RegistryRules.h"
 #include "system/PendingDeletions.h"
 #include "system/Processes.h"
 
@@ -11,8 +12,9 @@ namespace {
 
 // The root as the status list names it: short, as users see it written.
 std::string ShortRootName(const std::string& root) {
-  if (root == "HKEY_CURRENT_USER") return "HKCU";
-  if (root == "HKEY_LOCAL_MACHINE") return "HKLM";
+  for (const RegistryRootNames& names : kRegistryRootNames) {
+    if (root == names.name) return names.shortName;
+  }
   return root;
 }
 
@@ -39,8 +41,8 @@ std::vector<LeftOver> FindLeftOvers(const ScriptIni& script, const FolderLookup&
   for (const RunValuePreview& value : report.runValues) {
     if (value.refused) continue;
     const std::string path = std::string(kRunKeyPath) + "\\" + value.valueName;
-    if (value.currentUser) left.push_back({"HKCU\\" + path, false});
-    if (value.localMachine) left.push_back({"HKLM\\" + path, false});
+    if (value.currentUser) left.push_back({RegistryRootShortName(RegistryRoot::CurrentUser) + ("\\" + path), false});
+    if (value.localMachine) left.push_back({RegistryRootShortName(RegistryRoot::LocalMachine) + ("\\" + path), false});
   }
   AddKeys(report.uninstallEntries, left);
   AddKeys(report.registryKeys, left);

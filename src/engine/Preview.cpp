@@ -32,8 +32,8 @@ struct Root {
   const char* name;
 };
 
-const Root kCurrentUser{RegistryRoot::CurrentUser, HKEY_CURRENT_USER, "HKEY_CURRENT_USER"};
-const Root kLocalMachine{RegistryRoot::LocalMachine, HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"};
+const Root kCurrentUser{RegistryRoot::CurrentUser, HKEY_CURRENT_USER, RegistryRootName(RegistryRoot::CurrentUser)};
+const Root kLocalMachine{RegistryRoot::LocalMachine, HKEY_LOCAL_MACHINE, RegistryRootName(RegistryRoot::LocalMachine)};
 
 // As RemoveRunEntry looks the value up before it deletes it.
 bool HasRunValue(HKEY root, const std::string& name) {

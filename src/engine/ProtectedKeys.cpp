@@ -729,15 +729,6 @@ std::string NormalizeRegistryPath(std::string_view path) {
   return Join(components, components.size());
 }
 
-const char* RegistryRootName(RegistryRoot root) {
-  switch (root) {
-    case RegistryRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";
-    case RegistryRoot::LocalMachine: return "HKEY_LOCAL_MACHINE";
-    case RegistryRoot::CurrentUser: break;
-  }
-  return "HKEY_CURRENT_USER";
-}
-
 Verdict RegistryKeyVerdict(RegistryRoot root, std::string_view fullPath, const RegistryFacts& facts) {
   return KeyJudge(root, fullPath, facts).Judge();
 }

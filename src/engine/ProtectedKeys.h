@@ -26,9 +26,6 @@ namespace tidemark {
 // and trailing backslashes) dropped, the rest joined by single backslashes.
 std::string NormalizeRegistryPath(std::string_view path);
 
-// "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
-const char* RegistryRootName(RegistryRoot root);
-
 // The program's verdict on deleting the key at the path below the root, with
 // its tree. The path is normalised first; key names are compared without
 // regard to the case of ASCII letters, as the registry does (the bytes of

@@ -44,13 +44,17 @@ std::string RegistryParentPath(std::string_view name, std::string_view value) {
 }
 
 RegistryRoot RecoveryRoot(std::string_view name) {
-  if (name == "HKEY_CLASSES_ROOT") return RegistryRoot::ClassesRoot;
-  if (name == "HKEY_LOCAL_MACHINE") return RegistryRoot::LocalMachine;
+  for (const RegistryRootNames& names : kRegistryRootNames) {
+    if (name == names.name) return names.root;
+  }
   return RegistryRoot::CurrentUser;
 }
 
 bool IsKnownRecoveryRoot(std::string_view name) {
-  return name == "HKEY_CLASSES_ROOT" || name == "HKEY_LOCAL_MACHINE" || name == "HKEY_CURRENT_USER";
+  for (const RegistryRootNames& names : kRegistryRootNames) {
+    if (name == names.name) return true;
+  }
+  return false;
 }
 
 }  // namespace tidemark

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "script/ScriptSections.h"
+
 namespace tidemark {
 
 inline constexpr std::string_view kRecoveryDelimiter = "|=|";
@@ -26,6 +28,41 @@ void SplitByDelimiter(std::vector<std::string>& list, std::string_view text, std
 std::string RegistryParentPath(std::string_view name, std::string_view value);
 
 enum class RegistryRoot { ClassesRoot, CurrentUser, LocalMachine };
+
+// The one table of the roots' names: the full name, which is also the name
+// of a script's registry section and a recovery record's root, and the short
+// one, with which the status list and the reports name a key.
+struct RegistryRootNames {
+  RegistryRoot root;
+  const char* name;
+  const char* shortName;
+};
+
+inline constexpr RegistryRootNames kRegistryRootNames[] = {
+    {RegistryRoot::ClassesRoot, "HKEY_CLASSES_ROOT", "HKCR"},
+    {RegistryRoot::CurrentUser, "HKEY_CURRENT_USER", "HKCU"},
+    {RegistryRoot::LocalMachine, "HKEY_LOCAL_MACHINE", "HKLM"},
+};
+
+// "HKEY_CURRENT_USER" for RegistryRoot::CurrentUser, and so on.
+constexpr const char* RegistryRootName(RegistryRoot root) {
+  for (const RegistryRootNames& names : kRegistryRootNames) {
+    if (names.root == root) return names.name;
+  }
+  return "";
+}
+
+// A script's registry sections are named as their roots.
+static_assert(sections::kCurrentUser == RegistryRootName(RegistryRoot::CurrentUser));
+static_assert(sections::kLocalMachine == RegistryRootName(RegistryRoot::LocalMachine));
+
+// "HKCU" for RegistryRoot::CurrentUser, and so on.
+constexpr const char* RegistryRootShortName(RegistryRoot root) {
+  for (const RegistryRootNames& names : kRegistryRootNames) {
+    if (names.root == root) return names.shortName;
+  }
+  return "";
+}
 
 // The root a recovery record names, compared exactly; any other text gives
 // HKEY_CURRENT_USER.

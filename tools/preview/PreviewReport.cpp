@@ -1,5 +1,7 @@
 #include "preview/PreviewReport.h"
 
+#include "engine/RegistryRules.h"
+
 namespace tidemark::preview {
 
 namespace {
@@ -12,8 +14,9 @@ std::string Describe(const KeyPreview& key) {
 }
 
 std::string Describe(const RunValuePreview& value) {
-  std::string where = value.currentUser ? "HKEY_CURRENT_USER" : "";
-  if (value.localMachine) where += std::string(where.empty() ? "" : ", ") + "HKEY_LOCAL_MACHINE";
+  std::string where = value.currentUser ? RegistryRootName(RegistryRoot::CurrentUser) : "";
+  if (value.localMachine)
+    where += std::string(where.empty() ? "" : ", ") + RegistryRootName(RegistryRoot::LocalMachine);
   return "  " + value.valueName + ": " + (where.empty() ? "absent" : where) +
          (value.refused ? " (a start-up entry of Windows or of a common program: never deleted)" : "") + "\n";
 }
