@@ -109,3 +109,24 @@ TEST(SnapshotFile, EscapesExactlyTheBytesThatWouldBreakALine) {
 
 }  // namespace
 }  // namespace tidemark::capture
+
+namespace tidemark::capture {
+namespace {
+
+TEST(KeepsValueText, OnlyTheRunKeyAndUninstallEntriesInEitherView) {
+  for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                          "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\run",
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\lumenseek",
+                          "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{GUID}"}) {
+    EXPECT_TRUE(KeepsValueText(key)) << key;
+  }
+  for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\lumenseek\\Deeper",
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\XRun", "Software\\lumenseek"}) {
+    EXPECT_FALSE(KeepsValueText(key)) << key;
+  }
+}
+
+}  // namespace
+}  // namespace tidemark::capture

@@ -1,5 +1,6 @@
 #include "capture/Snapshot.h"
 
+#include "engine/RegistryEntries.h"
 #include "system/Cp949Text.h"
 
 namespace tidemark::capture {
@@ -12,15 +13,26 @@ bool EndsWithKey(const std::string& upperPath, const std::string& upperKey) {
          (upperPath.size() == upperKey.size() || upperPath[upperPath.size() - upperKey.size() - 1] == '\\');
 }
 
+// The program's key path without its leading "Software\" and trailing "\",
+// in upper case: its 32-bit twin below "Software\WOW6432Node" ends the same.
+std::string BelowSoftware(std::string_view keyPath) {
+  constexpr std::string_view kSoftware = "Software\\";
+  std::string_view below = keyPath.substr(kSoftware.size());
+  while (!below.empty() && below.back() == '\\') below.remove_suffix(1);
+  return ToUpperAsciiCp949(below);
+}
+
 }  // namespace
 
 bool KeepsValueText(const std::string& keyPath) {
+  static const std::string run = BelowSoftware(kRunKeyPath);
+  static const std::string uninstall = BelowSoftware(kUninstallKeyPath);
   const std::string upper = ToUpperAsciiCp949(keyPath);
-  if (EndsWithKey(upper, "MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUN")) return true;
+  if (EndsWithKey(upper, run)) return true;
   // A direct subkey of an Uninstall key.
   const std::size_t lastSeparator = upper.rfind('\\');
   if (lastSeparator == std::string::npos) return false;
-  return EndsWithKey(upper.substr(0, lastSeparator), "MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL");
+  return EndsWithKey(upper.substr(0, lastSeparator), uninstall);
 }
 
 std::string ParentOf(const std::string& path) {
