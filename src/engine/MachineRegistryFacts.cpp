@@ -11,7 +11,7 @@ namespace {
 
 // The facts only look: KEY_READ, and no view flag, as the removal's own
 // registry objects name none.
-constexpr DWORD kReadOnly = KEY_READ;
+constexpr DWORD kReadOnly = kRegistryReadAccess;
 
 // Opens the key below the root; a path is taken from the root whatever its
 // text, since the rules hand over normalised paths without a leading

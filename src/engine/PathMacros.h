@@ -26,11 +26,36 @@ struct PathMacro {
 
 inline constexpr int kTempFolder = -1;
 
+// The CSIDL numbers of the shell's folders that the macros name.
+namespace csidl {
+inline constexpr int kDesktop = 0;           // CSIDL_DESKTOP
+inline constexpr int kPrograms = 2;          // CSIDL_PROGRAMS
+inline constexpr int kStartMenu = 11;        // CSIDL_STARTMENU
+inline constexpr int kAppData = 26;          // CSIDL_APPDATA
+inline constexpr int kLocalAppData = 28;     // CSIDL_LOCAL_APPDATA
+inline constexpr int kCommonAppData = 35;    // CSIDL_COMMON_APPDATA
+inline constexpr int kWindows = 36;          // CSIDL_WINDOWS
+inline constexpr int kSystem = 37;           // CSIDL_SYSTEM
+inline constexpr int kProgramFiles = 38;     // CSIDL_PROGRAM_FILES
+inline constexpr int kProfile = 40;          // CSIDL_PROFILE
+inline constexpr int kSystemX86 = 41;        // CSIDL_SYSTEMX86
+inline constexpr int kProgramFilesX86 = 42;  // CSIDL_PROGRAM_FILESX86
+}  // namespace csidl
+
 // In the order in which they are tested. No macro is part of another one.
 inline constexpr PathMacro kPathMacros[] = {
-    {"%APPDATA%", 26},       {"%LOCAL_APPDATA%", 28}, {"%COMMON_APPDATA%", 35},   {"%STARTMENU%", 11},
-    {"%PROGRAMS%", 2},       {"%PROGRAM_FILES%", 38}, {"%PROGRAM_FILESX86%", 42}, {"%WINDOWS%", 36},
-    {"%SYSTEM%", 37},        {"%SYSTEMX86%", 41},     {"%PROFILE%", 40},          {"%DESKTOP%", 0},
+    {"%APPDATA%", csidl::kAppData},
+    {"%LOCAL_APPDATA%", csidl::kLocalAppData},
+    {"%COMMON_APPDATA%", csidl::kCommonAppData},
+    {"%STARTMENU%", csidl::kStartMenu},
+    {"%PROGRAMS%", csidl::kPrograms},
+    {"%PROGRAM_FILES%", csidl::kProgramFiles},
+    {"%PROGRAM_FILESX86%", csidl::kProgramFilesX86},
+    {"%WINDOWS%", csidl::kWindows},
+    {"%SYSTEM%", csidl::kSystem},
+    {"%SYSTEMX86%", csidl::kSystemX86},
+    {"%PROFILE%", csidl::kProfile},
+    {"%DESKTOP%", csidl::kDesktop},
     {"%TEMP%", kTempFolder},
 };
 

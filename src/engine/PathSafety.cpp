@@ -121,15 +121,14 @@ std::vector<std::string> WellKnownFolders(const FolderLookup& folders) {
   for (const PathMacro& macro : kPathMacros) {
     add(macro.csidl == kTempFolder ? folders.TempFolder() : folders.SpecialFolder(macro.csidl));
   }
-  constexpr int kProfile = 40, kWindows = 36;
-  if (const std::optional<std::string> profile = folders.SpecialFolder(kProfile)) {
+  if (const std::optional<std::string> profile = folders.SpecialFolder(csidl::kProfile)) {
     const std::string key = FolderComparisonKey(*profile);
     const std::size_t parent = key.find_last_of('\\');
     // The key keeps the profile's own bytes apart from case, and Windows
     // compares folder names without case, so its parent names the folder.
     if (parent != std::string::npos) add(key.substr(0, parent));
   }
-  if (const std::optional<std::string> windows = folders.SpecialFolder(kWindows)) {
+  if (const std::optional<std::string> windows = folders.SpecialFolder(csidl::kWindows)) {
     if (!windows->empty()) add(WithTrailingBackslash(*windows) + "Sysnative");
   }
   return known;
@@ -186,9 +185,6 @@ constexpr std::string_view kProfileKnownFolders[] = {
     "PRINTHOOD",
     "COOKIES",
 };
-
-constexpr int kWindowsFolder = 36;
-constexpr int kProfileFolder = 40;
 
 // The part of `key` below `base` (both comparison keys), or nothing when
 // `key` is not `base` or below it.
@@ -287,7 +283,7 @@ Verdict ShortNameVerdict(std::string_view written) {
 FolderGuard GuardedFolders(const FolderLookup& folders) {
   FolderGuard guard;
   guard.wellKnown = WellKnownFolders(folders);
-  if (const std::optional<std::string> windows = folders.SpecialFolder(kWindowsFolder)) {
+  if (const std::optional<std::string> windows = folders.SpecialFolder(csidl::kWindows)) {
     if (!windows->empty()) {
       guard.windowsFolders.push_back(*windows);
       for (const char* system : {"System32", "SysWOW64"}) {
@@ -295,7 +291,7 @@ FolderGuard GuardedFolders(const FolderLookup& folders) {
       }
     }
   }
-  if (const std::optional<std::string> profile = folders.SpecialFolder(kProfileFolder)) {
+  if (const std::optional<std::string> profile = folders.SpecialFolder(csidl::kProfile)) {
     if (!profile->empty()) {
       guard.profiles.push_back(*profile);
       const std::string key = FolderComparisonKey(*profile);

@@ -24,7 +24,7 @@ namespace {
 
 // Read rights only. Like the run's registry objects it names no view flag,
 // so it sees the keys that a run of the same bitness would delete.
-constexpr DWORD kReadOnly = KEY_READ;
+constexpr DWORD kReadOnly = kRegistryReadAccess;
 
 struct Root {
   RegistryRoot root;

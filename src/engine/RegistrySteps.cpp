@@ -15,10 +15,10 @@ namespace tidemark {
 
 namespace {
 
-// Recovery writes go to the 64-bit view on 64-bit Windows: KEY_READ |
-// KEY_WRITE | KEY_WOW64_64KEY. The removals use KEY_ALL_ACCESS without a
-// view flag, and so see the registry as any process of their own bitness.
-constexpr DWORD kRecoveryAccess = 0x2011F;
+// Recovery writes go to the 64-bit view on 64-bit Windows. The removals use
+// KEY_ALL_ACCESS without a view flag, and so see the registry as any process
+// of their own bitness.
+constexpr DWORD kRecoveryAccess = kRegistryRecoveryAccess;
 
 void RemoveKeysOfSection(StepContext& context, std::string_view section, RegistryRoot root) {
   const MachineRegistryFacts facts;

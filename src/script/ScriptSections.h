@@ -7,6 +7,9 @@
 namespace tidemark::sections {
 
 inline constexpr std::string_view kAppType = "APPTYPE";
+// The [APPTYPE] entries that the main window shows.
+inline constexpr char kAppTypeCategory[] = "category";
+inline constexpr char kAppTypeTitle[] = "title";
 inline constexpr std::string_view kProcess = "PROCESS";
 inline constexpr std::string_view kService = "SERVICE";
 inline constexpr std::string_view kBho = "BHO";

@@ -27,9 +27,14 @@ struct KeyTreeSize {
   int values = 0;
 };
 
-inline constexpr DWORD kRegistryAllAccess = 0xF003F;  // KEY_ALL_ACCESS
-inline constexpr DWORD kRegistryProbeAccess =
-    0x20009;  // STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS
+// The access masks of the registry objects: all rights, without a view flag
+// (0xF003F); read rights only, to see whether a key exists (0x20009); and
+// the recovery's read and write in the 64-bit view (0x2011F).
+inline constexpr DWORD kRegistryAllAccess = KEY_ALL_ACCESS;
+inline constexpr DWORD kRegistryProbeAccess = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
+inline constexpr DWORD kRegistryReadAccess = KEY_READ;
+inline constexpr DWORD kRegistryRecoveryAccess = KEY_READ | KEY_WRITE | KEY_WOW64_64KEY;
+static_assert(kRegistryAllAccess == 0xF003F && kRegistryProbeAccess == 0x20009 && kRegistryRecoveryAccess == 0x2011F);
 
 // Key paths: one leading backslash makes a path absolute (resolved from the
 // root key); any other path, the empty one included, is resolved from the

@@ -64,8 +64,8 @@ bool TfRemoveApp::ExtractScript() {
 void TfRemoveApp::ShowProgramInfo() {
   EntryList list;
   Script().ReadSectionEntries(sections::kAppType, list);
-  lblCategory.Set(EntryValueOf(list, "category"));
-  lblName.Set(EntryValueOf(list, "title"));
+  lblCategory.Set(EntryValueOf(list, sections::kAppTypeCategory));
+  lblName.Set(EntryValueOf(list, sections::kAppTypeTitle));
 }
 
 void TfRemoveApp::FormClose() {

@@ -14,6 +14,7 @@
 #include "system/FolderEntries.h"
 #include "system/Processes.h"
 #include "system/UniqueHandle.h"
+#include "system/WindowsVersion.h"
 
 namespace tidemark::capture {
 
@@ -80,12 +81,6 @@ class Progress {
  private:
   bool m_open = false;
 };
-
-bool Is64BitWindows() {
-  if (sizeof(void*) == 8) return true;
-  BOOL wow64 = FALSE;
-  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
 
 std::string ComputerName() {
   char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
