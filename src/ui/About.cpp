@@ -7,6 +7,7 @@
 #include "ui/ClickOnRelease.h"
 #include "ui/ControlIds.h"
 #include "ui/DesignTexts.h"
+#include "ui/KeyState.h"
 #include "ui/PackedBitmap.h"
 #include "ui/PlainMessageBox.h"
 #include "ui/WindowPlacement.h"
@@ -22,8 +23,6 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
 constexpr int kClientWidth = 225;
 constexpr int kClientHeight = 196;
 constexpr COLORREF kTitleColour = RGB(0, 128, 0);
-
-bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "ui/About.h"
 #include "ui/ControlIds.h"
 #include "ui/DesignTexts.h"
+#include "ui/KeyState.h"
 #include "ui/RemoveApp.h"
 
 namespace tidemark {
@@ -49,8 +50,6 @@ bool RegisterPanelClass() {
   panelClass.lpszClassName = design::kPanelClass;
   return RegisterClassExA(&panelClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
-
-bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
 
 bool IsPushButton(HWND window) {
   char className[16] = {};
