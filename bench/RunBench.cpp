@@ -9,7 +9,6 @@
 
 #include "BenchClock.h"
 #include "BenchStats.h"
-#include "engine/LeftOvers.h"
 #include "engine/RemovalRun.h"
 #include "engine/ShellFolderLookup.h"
 #include "engine/StepSlots.h"
@@ -29,10 +28,6 @@ class BenchHost : public tidemark::RunHost {
   void ClearStatus() override { lines = 0; }
   void Delay(int milliseconds) override { tidemark::Delay(nullptr, milliseconds); }
   bool WindowClosed() const override { return false; }
-  void RunStep(int slot) override { tidemark::RunStepOfSlot(*this, slot); }
-  std::vector<tidemark::LeftOver> WhatIsLeft(const tidemark::StepSwitches& switches) override {
-    return tidemark::FindLeftOvers(Script(), Folders(), switches);
-  }
   int lines = 0;
 
  private:

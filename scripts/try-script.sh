@@ -2,7 +2,7 @@
 # A sandbox trial of a removal script: proof that the program built with it
 # removes what the script names, and nothing else.
 #
-#   scripts/try-script.sh [--keep] SCRIPT
+#   scripts/try-script.sh [--keep] [--hold-files] SCRIPT
 #
 # Builds a Tidemark.exe that embeds SCRIPT (through the build's script check),
 # makes a throwaway WoW64 Wine prefix whose shell folders are plain folders
@@ -12,17 +12,32 @@
 # snapshot, presses Start in the real program, takes another snapshot and
 # judges the run: one line per entry (removed, left, refused, nothing to do),
 # one line per change outside what the script names, and last
-# "N removed, M left, K changed outside the script". Exits with 0 only when M
-# and K are 0. The prefix and its processes go at the end, also when the
-# trial is interrupted; --keep leaves the prefix for a look.
+# "N removed, M left, K changed outside the script". When the run leaves
+# deletions for the next restart (its last line says so, or Windows' list of
+# them is not empty), the trial restarts the sandbox after that snapshot and
+# takes a third; an entry whose target went only then is "removed at
+# restart", and counts as removed. Exits with 0 only when M and K are 0. The
+# prefix and its processes go at the end, also when the trial is
+# interrupted; --keep leaves the prefix for a look. --hold-files has another
+# program hold each file seeded for [FILE] open without delete sharing, as a
+# browser holds its add-on's DLL: the run can only schedule those for the
+# restart.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TIDEMARK_BUILD_DIR:-$root/build}
 
 keep=0
-if [ "${1:-}" = "--keep" ]; then keep=1; shift; fi
+seed_options=()
+while [ $# -gt 1 ]; do
+  case "$1" in
+    --keep) keep=1 ;;
+    --hold-files) seed_options+=(--hold-files) ;;
+    *) break ;;
+  esac
+  shift
+done
 if [ $# -ne 1 ]; then
-  echo "usage: scripts/try-script.sh [--keep] SCRIPT" >&2
+  echo "usage: scripts/try-script.sh [--keep] [--hold-files] SCRIPT" >&2
   exit 2
 fi
 if [ ! -f "$1" ]; then
@@ -122,19 +137,48 @@ in_sandbox() {
 }
 
 echo "== seeding what the script names, and a near miss beside each"
-in_sandbox tidemark-trial.exe seed "$win_work\\script.ini" "$win_work\\processes"
+in_sandbox tidemark-trial.exe seed "$win_work\\script.ini" "$win_work\\processes" "${seed_options[@]}"
 echo "== the preview"
 in_sandbox tidemark-preview.exe --exe "$win_work\\Tidemark.exe" || true
 echo "== before the run"
 in_sandbox tidemark-capture.exe snapshot "$win_work\\before.snap" --files-below 'C:\'
 echo "== Start"
-in_sandbox tidemark-trial.exe start "$win_work\\Tidemark.exe"
+# The program's status list, then how the run ended and how many file
+# operations wait for the restart.
+started="$sandbox/start.txt"
+if ! in_sandbox tidemark-trial.exe start "$win_work\\Tidemark.exe" >"$started"; then
+  cat "$started"
+  echo "try-script: the run did not end" >&2
+  exit 1
+fi
+cat "$started"
 echo "== after the run"
 in_sandbox tidemark-capture.exe snapshot "$win_work\\after.snap" --files-below 'C:\'
+report_options=()
+if grep -qx 'the run ended: complete at the restart' "$started" ||
+   grep -q '^file operations pending for the restart: ' "$started"; then
+  # As Windows does at a restart: every process of the sandbox ends, then
+  # the session manager's deletions are carried out, in their order.
+  echo "== restarting the sandbox"
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
+  stop_if_interrupted
+  if ! "$WINE64_LOADER" wineboot -r >>"$wine_session_log" 2>&1 </dev/null; then
+    stop_if_interrupted
+    tail -20 "$wine_session_log"
+    echo "try-script: the restart of the sandbox failed" >&2
+    exit 1
+  fi
+  stop_if_interrupted
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
+  echo "== after the restart"
+  in_sandbox tidemark-capture.exe snapshot "$win_work\\restarted.snap" --files-below 'C:\'
+  report_options+=(--restarted "$win_work\\restarted.snap")
+fi
 if [ -e "$WINEPREFIX/dosdevices/z:" ]; then
   echo "try-script: Wine gave the sandbox a Z: drive again during the trial" >&2
   exit 1
 fi
 echo "== the verdict"
 in_sandbox tidemark-trial.exe report "$win_work\\script.ini" "$win_work\\before.snap" "$win_work\\after.snap" \
-  --ignore "$win_work" --name "$1"
+  "${report_options[@]}" --ignore "$win_work" --name "$1"

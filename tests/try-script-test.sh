@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The sandbox trial on two scripts: the embedded one must come out with
-# everything removed and nothing else changed; one with a fault that the
-# checker lets pass (a folder listed before its subfolder) must fail and name
-# the line that left something behind; and a file that is no script must end
-# with a clear refusal, not a crash.
+# The sandbox trial on three scripts: the embedded one must come out with
+# everything removed and nothing else changed, without a restart; one with a
+# fault that the checker lets pass (a folder listed before its subfolder)
+# must fail and name the line that left something behind; one whose file
+# another program holds open must end with the restart line, and the trial
+# must restart the sandbox and find the file and its folder gone; and a file
+# that is no script must end with a clear refusal, not a crash.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TIDEMARK_BUILD_DIR:-$root/build}
@@ -16,10 +18,11 @@ fail() {
   status=1
 }
 
-# trial NAME SCRIPT: runs it, keeping the output and the exit code.
+# trial NAME [OPTION]... SCRIPT: runs it, keeping the output and the exit
+# code.
 trial() {
   local rc=0
-  "$root/scripts/try-script.sh" "$2" >"$log/$1.txt" 2>&1 || rc=$?
+  "$root/scripts/try-script.sh" "${@:2}" >"$log/$1.txt" 2>&1 || rc=$?
   echo "$rc" >"$log/$1.rc"
 }
 
@@ -31,6 +34,9 @@ fi
 if grep -q ': left: \|outside the script: ' "$log/embedded.txt"; then
   fail "the trial of the embedded script left something or changed something else" "$log/embedded.txt"
 fi
+if ! grep -qx 'the run ended: complete' "$log/embedded.txt" || grep -q '^== restarting' "$log/embedded.txt"; then
+  fail "the run of the embedded script did not complete at once, or the trial restarted" "$log/embedded.txt"
+fi
 
 faulty="$root/tests/trial-scripts/path-order.ini"
 trial faulty "$faulty"
@@ -40,6 +46,33 @@ if ! grep -qF "$faulty:13: left: [PATH] %PROGRAM_FILES%\\trialfault " "$log/faul
 fi
 if [ "$(tail -n 1 "$log/faulty.txt")" != "4 removed, 1 left, 0 changed outside the script" ]; then
   fail "the trial of the faulty script counted otherwise" "$log/faulty.txt"
+fi
+# Nothing is scheduled: the folder stays for good, and the program says so.
+if ! grep -qx 'the run ended: not complete' "$log/faulty.txt" || grep -q '^== restarting' "$log/faulty.txt"; then
+  fail "the run of the faulty script did not end as not complete, or the trial restarted" "$log/faulty.txt"
+fi
+
+held="$root/tests/trial-scripts/held-file.ini"
+trial held --hold-files "$held"
+if [ "$(cat "$log/held.rc")" != 0 ]; then fail "the trial of the held file did not pass" "$log/held.txt"; fi
+if ! grep -q '^line 10: seeded file .*, held open by another program$' "$log/held.txt"; then
+  fail "the seeding did not hold the file open" "$log/held.txt"
+fi
+# The program's own last line, as the status list shows it, then the trial's
+# reading of it.
+if ! grep -B1 -x 'the run ended: complete at the restart' "$log/held.txt" |
+    grep -qxF '  컴퓨터를 다시 시작하면 프로그램 제거가 완료됩니다.'; then
+  fail "the run of the held file did not end with the restart line" "$log/held.txt"
+fi
+if ! grep -qx '== restarting the sandbox' "$log/held.txt"; then
+  fail "the trial did not restart the sandbox" "$log/held.txt"
+fi
+if ! grep -qF "$held:10: removed at restart: [FILE] %PROGRAM_FILES%\trialheld\*.* " "$log/held.txt" ||
+   ! grep -qF "$held:12: removed at restart: [PATH] %PROGRAM_FILES%\trialheld " "$log/held.txt"; then
+  fail "the held file and its folder were not removed at the restart" "$log/held.txt"
+fi
+if [ "$(tail -n 1 "$log/held.txt")" != "3 removed, 0 left, 0 changed outside the script" ]; then
+  fail "the trial of the held file counted otherwise" "$log/held.txt"
 fi
 
 printf '\x00\xff\xfe binary' >"$log/binary.ini"
@@ -52,5 +85,5 @@ if ls -d "$build/try-script"/sandbox.* >/dev/null 2>&1; then
   fail "a trial left its sandbox behind" "$build/try-script"
 fi
 
-[ "$status" = 0 ] && echo "try-script: 3 trials as expected"
+[ "$status" = 0 ] && echo "try-script: 4 trials as expected"
 exit $status

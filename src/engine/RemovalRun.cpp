@@ -25,14 +25,14 @@ void PostLastWord(RunHost& host, bool everyStepEnded, const std::vector<LeftOver
 
 }  // namespace
 
-void RunRemoval(RunHost& host, const StepSwitches& switches) {
+void RunRemoval(RunHost& host, const StepSwitches& switches, const RunSteps& steps) {
   host.ClearStatus();
   host.AddStatus(status::kRunStarted);
   bool everyStepEnded = false;
   std::vector<LeftOver> left;
   try {
     for (const StepSlot& slot : kStepSlots) {
-      if (switches[slot.number - 1]) host.RunStep(slot.number);
+      if (switches[slot.number - 1]) steps.RunStep(host, slot.number);
       if (slot.number == kStepSlotCount) break;
       // The pause handles the application's messages, so the user can close
       // the window in it; the reader is released then, and nothing of the
@@ -42,7 +42,7 @@ void RunRemoval(RunHost& host, const StepSwitches& switches) {
     }
     // A removal may fail, but the run never says it removed what is still
     // there: what the steps meant to remove is looked at once more.
-    left = host.WhatIsLeft(switches);
+    left = steps.WhatIsLeft(host, switches);
     everyStepEnded = true;
   } catch (...) {
     // Whatever a step raised ends the sequence without a message box; the

@@ -24,18 +24,28 @@ struct LeftOver {
   bool scheduledForRestart = false;  // Windows deletes it at the next restart
 };
 
+// What the run needs of the window: the steps' context (script, folders,
+// status list, pause), clearing the status list, and whether the window has
+// closed. The run talks to the window through this alone.
 class RunHost : public StepContext {
  public:
   virtual void ClearStatus() = 0;
-  // Calls the step routine of the slot (1 to kStepSlotCount).
-  virtual void RunStep(int slot) = 0;
   // True once the main window has closed: its reader is gone, and a run
   // interrupted in a pause must not go on with its steps.
   virtual bool WindowClosed() const = 0;
+};
+
+// The engine's side of a run: the step routine of each slot, and the look at
+// what is left afterwards.
+class RunSteps {
+ public:
+  virtual ~RunSteps() = default;
+  // Calls the step routine of the slot (1 to kStepSlotCount).
+  virtual void RunStep(StepContext& context, int slot) const = 0;
   // What the switched-on slots meant to remove and is still there now, in
   // the order of the slots and of their script entries. May raise as a step
   // does (NoScriptError when there is no script).
-  virtual std::vector<LeftOver> WhatIsLeft(const StepSwitches& switches) = 0;
+  virtual std::vector<LeftOver> WhatIsLeft(const StepContext& context, const StepSwitches& switches) const = 0;
 };
 
 // Clears the status list, posts the start line, runs the switched-on slots in
@@ -46,6 +56,9 @@ class RunHost : public StepContext {
 // did not complete. An exception from a step ends the sequence, and the line
 // that the removal did not complete is the last. When the window closes
 // during a pause, the run ends there.
+void RunRemoval(RunHost& host, const StepSwitches& switches, const RunSteps& steps);
+
+// The run with the engine's own steps (Windows builds).
 void RunRemoval(RunHost& host, const StepSwitches& switches);
 
 }  // namespace tidemark

@@ -1,7 +1,5 @@
 #include "ui/RemoveApp.h"
 
-#include "engine/LeftOvers.h"
-#include "engine/StepSlots.h"
 #include "script/ScriptLines.h"
 #include "script/ScriptSections.h"
 #include "system/ApplicationTitle.h"
@@ -78,12 +76,6 @@ void TfRemoveApp::FormClose() {
 void TfRemoveApp::btnStartClick() { RunRemoval(kStartButtonSwitches); }
 
 void TfRemoveApp::RunRemoval(const StepSwitches& switches) { tidemark::RunRemoval(*this, switches); }
-
-void TfRemoveApp::RunStep(int slot) { RunStepOfSlot(*this, slot); }
-
-std::vector<LeftOver> TfRemoveApp::WhatIsLeft(const StepSwitches& switches) {
-  return FindLeftOvers(Script(), Folders(), switches);
-}
 
 const ScriptIni& TfRemoveApp::Script() const {
   if (!m_scriptIni) throw NoScriptError();

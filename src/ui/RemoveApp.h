@@ -73,9 +73,7 @@ class TfRemoveApp final : public RunHost, public BaseWindow<TfRemoveApp> {
   void AddStatus(const std::string& line) override;
   void ClearStatus() override;
   void Delay(int milliseconds) override;
-  void RunStep(int slot) override;
   bool WindowClosed() const override { return m_closed; }
-  std::vector<LeftOver> WhatIsLeft(const StepSwitches& switches) override;
 
   // The reader, or nullptr before provisioning succeeded and after close.
   const ScriptIni* ScriptReader() const { return m_scriptIni.get(); }

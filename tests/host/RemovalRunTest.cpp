@@ -26,19 +26,7 @@ class FakeWindow : public RunHost {
     // What a click handled during this pause does.
     if (auto handler = duringPause.find(++pauses); handler != duringPause.end()) handler->second();
   }
-  void RunStep(int slot) override {
-    events.push_back("step " + std::to_string(slot));
-    lines.push_back("heading " + std::to_string(slot));
-    if (slot == failingSlot) throw std::runtime_error("step failed");
-    if (readsScript) Script();
-  }
   bool WindowClosed() const override { return closed; }
-  std::vector<LeftOver> WhatIsLeft(const StepSwitches& switches) override {
-    events.push_back("check");
-    checkedSwitches = switches;
-    if (readsScript) Script();
-    return left;
-  }
 
   ScriptIni script{""};
   std::vector<LeftOver> left;
@@ -53,6 +41,32 @@ class FakeWindow : public RunHost {
   std::vector<std::string> lines;
   std::vector<std::string> events;
 };
+
+// The engine's side, which records what it is asked in the window's events.
+class FakeSteps : public RunSteps {
+ public:
+  explicit FakeSteps(FakeWindow& window) : m_window(window) {}
+  void RunStep(StepContext& context, int slot) const override {
+    EXPECT_EQ(&context, &m_window);
+    m_window.events.push_back("step " + std::to_string(slot));
+    m_window.lines.push_back("heading " + std::to_string(slot));
+    if (slot == m_window.failingSlot) throw std::runtime_error("step failed");
+    if (m_window.readsScript) m_window.Script();
+  }
+  std::vector<LeftOver> WhatIsLeft(const StepContext&, const StepSwitches& switches) const override {
+    m_window.events.push_back("check");
+    m_window.checkedSwitches = switches;
+    if (m_window.readsScript) m_window.Script();
+    return m_window.left;
+  }
+
+ private:
+  FakeWindow& m_window;
+};
+
+void RunRemoval(FakeWindow& window, const StepSwitches& switches) {
+  tidemark::RunRemoval(window, switches, FakeSteps(window));
+}
 
 using Lines = std::vector<std::string>;
 constexpr StepSwitches kAllOff{};

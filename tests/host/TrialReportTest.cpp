@@ -128,6 +128,70 @@ TEST(TrialVerdict, ReportsEveryChangeThatNoEntryAccountsFor) {
   EXPECT_FALSE(verdict.Passed());
 }
 
+// After a restart that followed the run: every process has ended, whatever
+// the run did.
+Snapshot Restarted(Snapshot snapshot) {
+  snapshot.processes.clear();
+  return snapshot;
+}
+
+TEST(TrialVerdict, WithARestartTellsWhatWentOnlyAtTheRestart) {
+  // The run could only schedule the DLL (another program held it); the
+  // restart carried that out.
+  Snapshot afterRun = Removed();
+  afterRun.files.push_back({"C:\\Program Files (x86)\\lumenseek\\a.dll", 1});
+  const Snapshot afterRestart = Restarted(Removed());
+  const TrialVerdict verdict = JudgeTrial(kScript, Seeded(), afterRun, {}, &afterRestart);
+  EXPECT_EQ(FormatTrialVerdict("s.ini", verdict),
+            "s.ini:2: removed: [PROCESS] lumenseek.exe\n"
+            "s.ini:4: off for the Start button: [SERVICE] lumensvc\n"
+            "s.ini:6: removed: [STARTRUN] %PROGRAM_FILES%\\lumenseek\\lumenseek.exe (HKCU and "
+            "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run value lumenseek)\n"
+            "s.ini:8: removed: [UNINSTALL] lumenseek (HKCU and "
+            "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\lumenseek)\n"
+            "s.ini:10: removed: [HKEY_CURRENT_USER] lumenseek (HKCU\\SOFTWARE\\lumenseek)\n"
+            "s.ini:12: removed: [FILE] %PROGRAM_FILES%\\lumenseek\\bin\\*.* (C:\\Program Files "
+            "(x86)\\lumenseek\\bin\\*.*: 1 file before)\n"
+            "s.ini:13: removed at restart: [FILE] %PROGRAM_FILES%\\lumenseek\\*.dll (C:\\Program Files "
+            "(x86)\\lumenseek\\*.dll: 1 file before, 1 after the run)\n"
+            "s.ini:15: removed: [PATH] %PROGRAM_FILES%\\lumenseek\\bin (C:\\Program Files (x86)\\lumenseek\\bin)\n"
+            "s.ini:16: left: [PATH] %PROGRAM_FILES%\\lumenseek (C:\\Program Files (x86)\\lumenseek)\n"
+            "7 removed, 1 left, 0 changed outside the script\n");
+}
+
+TEST(TrialVerdict, WithARestartJudgesProcessesByTheRunAndTheRestByTheRestart) {
+  Snapshot before = Seeded();
+  before.keys.push_back({kView32, kRootLocalMachine, "System\\CurrentControlSet\\Control\\Session Manager"});
+  Snapshot afterRun = Removed();
+  afterRun.processes.push_back("lumenseek.exe");  // the run did not end it
+  afterRun.files.push_back({"C:\\Program Files (x86)\\lumenseek\\a.dll", 1});
+  afterRun.folders.push_back("C:\\Program Files (x86)\\lumenseek\\bin");
+  // Windows' list of what the run scheduled, which the restart uses up.
+  const RegistryKey sessionManager{kView32, kRootLocalMachine, "System\\CurrentControlSet\\Control\\Session Manager"};
+  afterRun.keys.push_back(sessionManager);
+  afterRun.values.push_back({sessionManager, "PendingFileRenameOperations", 7, 9, ""});
+  // The DLL is still there after the restart; the bin folder and the decoy
+  // beside the DLL went only at the restart: the run scheduled them.
+  Snapshot afterRestart = Restarted(Removed());
+  afterRestart.files = {{"C:\\Program Files (x86)\\lumenseek\\a.dll", 1}};
+  afterRestart.keys.push_back(sessionManager);
+  // What Windows does while it starts is its own doing, not the run's.
+  afterRestart.keys.push_back({kView32, kRootLocalMachine, "System\\CurrentControlSet\\Control\\Video\\{new}"});
+  afterRestart.files.push_back({"C:\\windows\\Fonts\\new.ttf", 1});
+  const TrialVerdict verdict = JudgeTrial(kScript, before, afterRun, {}, &afterRestart);
+  ASSERT_EQ(verdict.entries.size(), 9u);
+  // The restart ended it, not the run; and it ended the decoy process too,
+  // which is no change of the run's.
+  EXPECT_EQ(verdict.entries[0].outcome, Outcome::Left);
+  EXPECT_EQ(verdict.entries[6].outcome, Outcome::Left);
+  EXPECT_EQ(verdict.entries[6].detail,
+            "C:\\Program Files (x86)\\lumenseek\\*.dll: 1 file before, 1 after the run, 1 after the restart");
+  EXPECT_EQ(verdict.entries[7].outcome, Outcome::RemovedAtRestart);
+  EXPECT_EQ(verdict.outside, (std::vector<std::string>{"file removed: C:\\Program Files (x86)\\lumenseek\\decoy.txt"}));
+  EXPECT_EQ(verdict.removed, 5u);
+  EXPECT_EQ(verdict.left, 3u);
+}
+
 TEST(TrialVerdict, TellsRefusedAndAbsentEntriesFromRemovedOnes) {
   const char script[] =
       "[PROCESS]\r\n"

@@ -192,7 +192,7 @@ TEST(CaptureEndToEnd, TheDraftOfAnObservedInstallationRemovesItAndNothingElse) {
   const std::string program = kWork + "\\Tidemark.exe";
   ASSERT_TRUE(ProgramWithScript(program, script));
   const trial::StartRun run = trial::PressStart(program);
-  ASSERT_TRUE(run.completed) << run.problem;
+  ASSERT_EQ(run.end, trial::RunEnd::Completed) << run.problem;
   EXPECT_TRUE(target.AgentEnded());
   const capture::Snapshot removed = TakeSnapshot("removed.snap");
 

@@ -1,17 +1,26 @@
 // tidemark-trial: the Windows side of a sandbox trial of a removal script
 // (scripts/try-script.sh runs it in a throwaway Wine prefix).
 //
-//   tidemark-trial seed SCRIPT PROCESS_FOLDER
+//   tidemark-trial seed SCRIPT PROCESS_FOLDER [--hold-files]
 //   tidemark-trial start PROGRAM
-//   tidemark-trial report SCRIPT BEFORE AFTER [--ignore FOLDER]... [--name NAME]
+//   tidemark-trial report SCRIPT BEFORE AFTER [--restarted AFTER_RESTART] [--ignore FOLDER]... [--name NAME]
 //   tidemark-trial dummy
+//   tidemark-trial hold FILE
 //
-// "seed" makes what the script names, with a near miss beside each;
-// "start" runs the program and presses Start; "report" judges the run from
-// two snapshots of tidemark-capture; "dummy" is the stand-in of a target's
-// process, which runs until it is ended. Exit code 0 when the step
-// succeeded (for "report": everything removed and nothing else changed), 1
-// when not, 2 for a wrong command line or unreadable input.
+// "seed" makes what the script names, with a near miss beside each (with
+// --hold-files, each file for a [FILE] entry is held open by another
+// program, which keeps it from being deleted); "start" runs the program,
+// presses Start and says how the run ended ("the run ended: complete",
+// "... complete at the restart", "... not complete") and, when there are
+// any, how many file operations wait for the next restart; "report" judges
+// the run from the snapshots of tidemark-capture taken before and after it
+// and, when the machine was restarted after the run, after the restart;
+// "dummy" is the stand-in of a target's process, which runs until it is
+// ended; "hold" opens the file without sharing its deletion and keeps it
+// open until it is ended. Exit code 0 when the step succeeded (for "start":
+// the run ended with one of its last lines; for "report": everything
+// removed and nothing else changed), 1 when not, 2 for a wrong command line
+// or unreadable input.
 #include <windows.h>
 
 #include <cstdio>
@@ -32,10 +41,12 @@ using tidemark::tool::kUsage;
 
 int Usage() {
   std::fputs(
-      "usage: tidemark-trial seed SCRIPT PROCESS_FOLDER\n"
+      "usage: tidemark-trial seed SCRIPT PROCESS_FOLDER [--hold-files]\n"
       "       tidemark-trial start PROGRAM\n"
-      "       tidemark-trial report SCRIPT BEFORE AFTER [--ignore FOLDER]... [--name NAME]\n"
-      "       tidemark-trial dummy\n",
+      "       tidemark-trial report SCRIPT BEFORE AFTER [--restarted AFTER_RESTART]\n"
+      "                             [--ignore FOLDER]... [--name NAME]\n"
+      "       tidemark-trial dummy\n"
+      "       tidemark-trial hold FILE\n",
       stderr);
   return kUsage;
 }
@@ -51,10 +62,10 @@ std::string OwnPath() {
   return std::string(path, length);
 }
 
-int Seed(const std::string& scriptPath, const std::string& processFolder) {
+int Seed(const std::string& scriptPath, const std::string& processFolder, bool holdFiles) {
   std::string script;
   if (!tidemark::capture::ReadWholeFile(scriptPath, script)) return Fail(kUsage, "cannot read " + scriptPath);
-  if (!tidemark::trial::SeedInstallation(script, OwnPath(), processFolder, stdout)) {
+  if (!tidemark::trial::SeedInstallation(script, OwnPath(), processFolder, holdFiles, stdout)) {
     return Fail(kFailed, scriptPath + " names nothing that a run of the Start button removes");
   }
   return kDone;
@@ -64,41 +75,58 @@ int Start(const std::string& program) {
   const tidemark::trial::StartRun run = tidemark::trial::PressStart(program);
   for (const std::string& line : run.status) std::printf("  %s\n", line.c_str());
   if (!run.problem.empty()) return Fail(kFailed, run.problem);
-  return run.completed ? kDone : Fail(kFailed, "the run did not complete");
+  // Read after the program has ended: nothing adds to the list then.
+  std::printf("the run ended: %s\n", tidemark::trial::RunEndName(run.end));
+  if (const std::size_t pending = tidemark::trial::PendingFileOperations(); pending != 0) {
+    std::printf("file operations pending for the restart: %zu\n", pending);
+  }
+  return kDone;
+}
+
+int Hold(const std::string& path) {
+  tidemark::trial::HoldFile(path);
+  return Fail(kFailed, "cannot open " + path + " (error " + std::to_string(GetLastError()) + ")");
 }
 
 int Report(int argc, char** argv) {
   // NAME: how the verdict names the script (the author's own path, say).
+  // AFTER_RESTART: the snapshot after a restart that followed the run.
   std::vector<std::string> ignored;
-  std::string name = argv[2];
+  std::string name = argv[2], restarted;
   for (int index = 5; index < argc; index += 2) {
     const std::string option = argv[index];
-    if (index + 1 >= argc || (option != "--ignore" && option != "--name")) return Usage();
+    if (index + 1 >= argc || (option != "--ignore" && option != "--name" && option != "--restarted")) return Usage();
     if (option == "--ignore")
       ignored.push_back(argv[index + 1]);
-    else
+    else if (option == "--name")
       name = argv[index + 1];
+    else
+      restarted = argv[index + 1];
   }
   std::string script, error;
   if (!tidemark::capture::ReadWholeFile(argv[2], script)) return Fail(kUsage, std::string("cannot read ") + argv[2]);
-  tidemark::capture::Snapshot before, after;
+  tidemark::capture::Snapshot before, after, afterRestart;
   if (!tidemark::capture::LoadSnapshot(argv[3], before, error) ||
-      !tidemark::capture::LoadSnapshot(argv[4], after, error)) {
+      !tidemark::capture::LoadSnapshot(argv[4], after, error) ||
+      (!restarted.empty() && !tidemark::capture::LoadSnapshot(restarted, afterRestart, error))) {
     return Fail(kUsage, error);
   }
-  const tidemark::trial::TrialVerdict verdict = tidemark::trial::JudgeTrial(script, before, after, ignored);
+  const tidemark::trial::TrialVerdict verdict =
+      tidemark::trial::JudgeTrial(script, before, after, ignored, restarted.empty() ? nullptr : &afterRestart);
   std::fputs(tidemark::trial::FormatTrialVerdict(name, verdict).c_str(), stdout);
   return verdict.Passed() ? kDone : kFailed;
 }
 
 int Run(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
-  if (command == "seed" && argc == 4) return Seed(argv[2], argv[3]);
+  if (command == "seed" && argc == 4) return Seed(argv[2], argv[3], false);
+  if (command == "seed" && argc == 5 && std::string(argv[4]) == "--hold-files") return Seed(argv[2], argv[3], true);
   if (command == "start" && argc == 3) return Start(argv[2]);
   if (command == "report" && argc >= 5) return Report(argc, argv);
   if (command == "dummy" && argc == 2) {
     for (;;) Sleep(INFINITE);
   }
+  if (command == "hold" && argc == 3) return Hold(argv[2]);
   return Usage();
 }
 

@@ -30,6 +30,9 @@ using capture::Snapshot;
 
 // The program is a 32-bit one: the registry it changes is the 32-bit view.
 constexpr char kProgramView[] = "32";
+// Where Windows keeps the file operations for the next restart.
+constexpr char kSessionManagerKeyPath[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr char kPendingOperationsValue[] = "PendingFileRenameOperations";
 
 std::string Upper(std::string_view text) { return ToUpperAsciiCp949(text); }
 
@@ -127,12 +130,19 @@ struct Presence {
   bool known = false;  // false: the entry names nothing that can be looked at
   std::string detail;
   bool before = false;
-  bool after = false;
+  bool afterRun = false;
+  bool after = false;  // at the end of the trial: after the restart, when there was one
 };
 
 class Judge {
  public:
-  Judge(const Snapshot& before, const Snapshot& after) : m_folders(after), m_before(before), m_after(after) {}
+  // `afterRestart`: null when the trial did not restart after the run.
+  Judge(const Snapshot& before, const Snapshot& afterRun, const Snapshot* afterRestart)
+      : m_folders(afterRun),
+        m_before(before),
+        m_afterRun(afterRun),
+        m_after(afterRestart != nullptr ? *afterRestart : afterRun),
+        m_restarted(afterRestart != nullptr) {}
 
   // `refusal`: the checker's error on the entry's line, empty when none.
   EntryVerdict Entry(std::string_view section, const lint::HandledEntry& entry, const std::string& refusal) {
@@ -148,7 +158,11 @@ class Judge {
     }
     const Presence presence = Look(section, entry);
     verdict.detail = presence.detail;
-    if (presence.known && presence.before) verdict.outcome = presence.after ? Outcome::Left : Outcome::Removed;
+    if (presence.known && presence.before) {
+      verdict.outcome = presence.after                     ? Outcome::Left
+                        : m_restarted && presence.afterRun ? Outcome::RemovedAtRestart
+                                                           : Outcome::Removed;
+    }
     return verdict;
   }
 
@@ -166,16 +180,20 @@ class Judge {
     return {};
   }
 
+  // A restart ends every process: only the snapshot right after the run
+  // shows which ones the run ended.
   Presence Process(const std::string& image) {
     m_coverage.processes.insert(Upper(image));
-    return {true, image, m_before.HasProcess(image), m_after.HasProcess(image)};
+    const bool running = m_afterRun.HasProcess(image);
+    return {true, image, m_before.HasProcess(image), running, running};
   }
 
   Presence RunValue(const std::string& name) {
     m_coverage.runValues.insert(Upper(name));
-    Presence presence{true, "HKCU and HKLM\\" + std::string(kRunKeyPath) + " value " + name, false, false};
+    Presence presence{true, "HKCU and HKLM\\" + std::string(kRunKeyPath) + " value " + name, false, false, false};
     for (const char* root : {capture::kRootCurrentUser, capture::kRootLocalMachine}) {
       presence.before |= m_before.HasValue(root, kRunKeyPath, name);
+      presence.afterRun |= m_afterRun.HasValue(root, kRunKeyPath, name);
       presence.after |= m_after.HasValue(root, kRunKeyPath, name);
     }
     return presence;
@@ -183,10 +201,11 @@ class Judge {
 
   Presence UninstallEntry(const std::string& name) {
     const std::string path = std::string(kUninstallKeyPath) + name;
-    Presence presence{true, "HKCU and HKLM\\" + path, false, false};
+    Presence presence{true, "HKCU and HKLM\\" + path, false, false, false};
     for (const char* root : {capture::kRootCurrentUser, capture::kRootLocalMachine}) {
       m_coverage.keys.emplace_back(root, Upper(path));
       presence.before |= m_before.HasKey(root, path);
+      presence.afterRun |= m_afterRun.HasKey(root, path);
       presence.after |= m_after.HasKey(root, path);
     }
     return presence;
@@ -195,31 +214,42 @@ class Judge {
   Presence Key(const char* root, const lint::HandledEntry& entry) {
     const std::string path = RegistryEntryKeyPath(entry.name, entry.value);
     m_coverage.keys.emplace_back(root, Upper(path));
-    return {true, std::string(root) + "\\" + path, m_before.HasKey(root, path), m_after.HasKey(root, path)};
+    return {true, std::string(root) + "\\" + path, m_before.HasKey(root, path), m_afterRun.HasKey(root, path),
+            m_after.HasKey(root, path)};
   }
 
   Presence Files(const std::string& value) {
     std::string expanded;
-    if (!ExpandPathMacros(value, expanded, m_folders)) return {false, "a macro's folder is unknown", false, false};
+    if (!ExpandPathMacros(value, expanded, m_folders))
+      return {false, "a macro's folder is unknown", false, false, false};
     const std::optional<MaskPath> target = SplitMaskPath(expanded);
-    if (!target || target->mask.empty()) return {false, expanded, false, false};
+    if (!target || target->mask.empty()) return {false, expanded, false, false, false};
     m_coverage.fileMasks.push_back(*target);
-    const std::size_t before = m_before.MatchingFiles(*target), after = m_after.MatchingFiles(*target);
+    const std::size_t before = m_before.MatchingFiles(*target), afterRun = m_afterRun.MatchingFiles(*target),
+                      after = m_after.MatchingFiles(*target);
     std::string detail = expanded + ": " + std::to_string(before) + " file" + (before == 1 ? "" : "s") + " before";
-    if (after != 0) detail += ", " + std::to_string(after) + " after";
-    return {true, detail, before != 0, after != 0};
+    if (!m_restarted) {
+      if (after != 0) detail += ", " + std::to_string(after) + " after";
+    } else {
+      if (afterRun != 0) detail += ", " + std::to_string(afterRun) + " after the run";
+      if (after != 0) detail += ", " + std::to_string(after) + " after the restart";
+    }
+    return {true, detail, before != 0, afterRun != 0, after != 0};
   }
 
   Presence Folder(const std::string& value) {
     std::string expanded;
-    if (!ExpandPathMacros(value, expanded, m_folders)) return {false, "a macro's folder is unknown", false, false};
+    if (!ExpandPathMacros(value, expanded, m_folders))
+      return {false, "a macro's folder is unknown", false, false, false};
     m_coverage.folders.insert(Upper(expanded));
-    return {true, expanded, m_before.HasFolder(expanded), m_after.HasFolder(expanded)};
+    return {true, expanded, m_before.HasFolder(expanded), m_afterRun.HasFolder(expanded), m_after.HasFolder(expanded)};
   }
 
   SnapshotFolders m_folders;
   SnapshotIndex m_before;
+  SnapshotIndex m_afterRun;
   SnapshotIndex m_after;
+  bool m_restarted;
   Coverage m_coverage;
 };
 
@@ -248,34 +278,49 @@ class KeySignatures {
 
 class OutsideChanges {
  public:
-  OutsideChanges(const Snapshot& before, const Snapshot& after, const Coverage& coverage,
-                 const std::vector<std::string>& ignoredFolders)
-      : m_before(before), m_after(after), m_coverage(coverage), m_signatures(before) {
+  // `afterRestart`: null when the trial did not restart after the run. Of what a restart does, only the file operations
+  // the run scheduled are the run's (all it schedules are deletions); whatever else Windows does while it starts (Wine
+  // registers fonts, renews its display keys) is not. So removed files and folders are judged by the last snapshot,
+  // everything else by `afterRun`, and the session manager's list of the operations, which the restart uses up, is no
+  // change.
+  OutsideChanges(const Snapshot& before, const Snapshot& afterRun, const Snapshot* afterRestart,
+                 const Coverage& coverage, const std::vector<std::string>& ignoredFolders)
+      : m_before(before),
+        m_afterRun(afterRun),
+        m_after(afterRestart != nullptr ? *afterRestart : afterRun),
+        m_restarted(afterRestart != nullptr),
+        m_coverage(coverage),
+        m_signatures(before) {
     for (const std::string& folder : ignoredFolders) m_ignored.push_back(Upper(folder));
     // The program writes its script to the temporary folder at start and
     // deletes it at close: its own file, whatever the script says (a copy
     // left by an earlier run that ended abruptly is replaced and goes too).
-    for (const capture::MacroFolder& macro : after.macros) {
+    for (const capture::MacroFolder& macro : afterRun.macros) {
       if (macro.macro == "%TEMP%") m_ownScriptCopy = Upper(macro.folder + "\\" + kScriptFileName);
     }
   }
 
   std::vector<std::string> Lines() {
-    const capture::SnapshotChanges changes = capture::CompareSnapshots(m_before, m_after);
+    const capture::SnapshotChanges changes = capture::CompareSnapshots(m_before, m_afterRun);
+    const capture::SnapshotChanges removals = m_restarted ? capture::CompareSnapshots(m_before, m_after) : changes;
     Processes();
     for (const capture::Service& service : changes.newServices) Add("service added: " + service.name);
     for (const RegistryKey& key : changes.newKeys) Add("key added: " + capture::DescribeKey(key));
     RemovedKeys(changes);
-    for (const auto& value : changes.newValues) Add("value added: " + Describe(value));
-    for (const auto& value : changes.changedValues) Add("value changed: " + Describe(value));
+    for (const auto& value : changes.newValues) {
+      if (!IsScheduleOfTheRestart(value)) Add("value added: " + Describe(value));
+    }
+    for (const auto& value : changes.changedValues) {
+      if (!IsScheduleOfTheRestart(value)) Add("value changed: " + Describe(value));
+    }
     RemovedValues(changes);
     for (const std::string& folder : changes.newFolders) AddPath("folder added: ", folder);
-    for (const std::string& folder : changes.removedFolders) {
+    for (const std::string& folder : removals.removedFolders) {
       if (m_coverage.folders.count(Upper(folder)) == 0) AddPath("folder removed: ", folder);
     }
     for (const capture::FileEntry& file : changes.newFiles) AddPath("file added: ", file.path);
     for (const capture::FileEntry& file : changes.changedFiles) AddPath("file changed: ", file.path);
-    for (const capture::FileEntry& file : changes.removedFiles) {
+    for (const capture::FileEntry& file : removals.removedFiles) {
       if (!m_coverage.CoversFile(file.path)) AddPath("file removed: ", file.path);
     }
     return m_lines;
@@ -284,13 +329,19 @@ class OutsideChanges {
  private:
   void Processes() {
     std::set<std::string> running;
-    for (const std::string& process : m_after.processes) running.insert(Upper(process));
+    for (const std::string& process : m_afterRun.processes) running.insert(Upper(process));
     std::set<std::string> reported;
     for (const std::string& process : m_before.processes) {
       const std::string name = Upper(process);
       if (running.count(name) != 0 || m_coverage.processes.count(name) != 0) continue;
       if (reported.insert(name).second) Add("process ended: " + process);
     }
+  }
+
+  bool IsScheduleOfTheRestart(const capture::RegistryValue& value) const {
+    return m_restarted && value.key.root == capture::kRootLocalMachine &&
+           EqualsIgnoreCaseCp949(value.key.path, kSessionManagerKeyPath) &&
+           EqualsIgnoreCaseCp949(value.name, kPendingOperationsValue);
   }
 
   void RemovedKeys(const capture::SnapshotChanges& changes) {
@@ -342,7 +393,9 @@ class OutsideChanges {
   void Add(const std::string& line) { m_lines.push_back(line); }
 
   const Snapshot& m_before;
+  const Snapshot& m_afterRun;
   const Snapshot& m_after;
+  bool m_restarted;
   const Coverage& m_coverage;
   KeySignatures m_signatures;
   std::vector<std::string> m_ignored;
@@ -355,6 +408,7 @@ class OutsideChanges {
 const char* OutcomeName(Outcome outcome) {
   switch (outcome) {
     case Outcome::Removed: return "removed";
+    case Outcome::RemovedAtRestart: return "removed at restart";
     case Outcome::Left: return "left";
     case Outcome::Refused: return "refused";
     case Outcome::NothingToDo: return "nothing to do";
@@ -364,25 +418,26 @@ const char* OutcomeName(Outcome outcome) {
 }
 
 TrialVerdict JudgeTrial(std::string_view script, const Snapshot& before, const Snapshot& after,
-                        const std::vector<std::string>& ignoredFolders) {
+                        const std::vector<std::string>& ignoredFolders, const Snapshot* afterRestart) {
   const lint::LintResult checked = lint::LintScript(script);
   std::map<std::size_t, std::string> refusals;
   for (const lint::Finding& finding : checked.findings) {
     if (finding.severity == lint::Severity::Error) refusals.emplace(finding.line, finding.message);
   }
   TrialVerdict verdict;
-  Judge judge(before, after);
+  Judge judge(before, after, afterRestart);
   for (const lint::WalkedSection& walk : checked.walks) {
     for (const lint::HandledEntry& entry : walk.handled) {
       const auto refusal = refusals.find(entry.line);
       verdict.entries.push_back(judge.Entry(walk.section, entry, refusal == refusals.end() ? "" : refusal->second));
-      if (verdict.entries.back().outcome == Outcome::Removed) ++verdict.removed;
-      if (verdict.entries.back().outcome == Outcome::Left) ++verdict.left;
+      const Outcome outcome = verdict.entries.back().outcome;
+      if (outcome == Outcome::Removed || outcome == Outcome::RemovedAtRestart) ++verdict.removed;
+      if (outcome == Outcome::Left) ++verdict.left;
     }
   }
   std::stable_sort(verdict.entries.begin(), verdict.entries.end(),
                    [](const EntryVerdict& a, const EntryVerdict& b) { return a.line < b.line; });
-  verdict.outside = OutsideChanges(before, after, judge.Covered(), ignoredFolders).Lines();
+  verdict.outside = OutsideChanges(before, after, afterRestart, judge.Covered(), ignoredFolders).Lines();
   return verdict;
 }
 

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <vector>
 
 #include "capture/Snapshot.h"
@@ -27,6 +28,12 @@ using capture::ParentOf;
 
 constexpr char kDecoy[] = "-decoy";
 constexpr char kSeededContent[] = "seeded by tidemark-trial\r\n";
+// How long a holder may take to open its file.
+constexpr DWORD kHoldBoundMs = 60000;
+
+// The event by which the holder with the process id says that it holds its
+// file: the seeding makes it before the holder runs.
+std::string HoldEventName(DWORD holder) { return "tidemark-trial-hold-" + std::to_string(holder); }
 
 bool Is64BitWindows() {
   BOOL wow64 = FALSE;
@@ -55,8 +62,12 @@ std::string NameMatching(const std::string& mask) {
 
 class Seeder {
  public:
-  Seeder(const std::string& dummyProgram, const std::string& processFolder, std::FILE* log)
-      : m_dummy(dummyProgram), m_processFolder(processFolder), m_log(log), m_wow64(Is64BitWindows()) {}
+  Seeder(const std::string& dummyProgram, const std::string& processFolder, bool holdFiles, std::FILE* log)
+      : m_dummy(dummyProgram),
+        m_processFolder(processFolder),
+        m_holdFiles(holdFiles),
+        m_log(log),
+        m_wow64(Is64BitWindows()) {}
 
   void Plan(const lint::LintResult& checked) {
     // Every name the script uses, so that no decoy is one of them.
@@ -198,8 +209,14 @@ class Seeder {
     const std::optional<MaskPath> target = SplitMaskPath(*expanded);
     if (!target || target->mask.empty()) return;
     const std::string name = NameMatching(target->mask);
-    if (!MatchesFileMask(target->mask, name) || !WriteSeedFile(WithTrailingBackslash(target->folder) + name)) return;
-    Say(entry, "file " + WithTrailingBackslash(target->folder) + name);
+    const std::string path = WithTrailingBackslash(target->folder) + name;
+    if (!MatchesFileMask(target->mask, name) || !WriteSeedFile(path)) return;
+    if (m_holdFiles) {
+      Hold(path);
+      Say(entry, "file " + path + ", held open by another program");
+    } else {
+      Say(entry, "file " + path);
+    }
     // A near miss beside it, or in a sibling folder when the mask matches
     // every name.
     for (const std::string& decoy : {std::string("decoy.txt"), "decoy-" + name + ".decoy"}) {
@@ -209,6 +226,32 @@ class Seeder {
       }
     }
     WriteSeedFile(target->folder + kDecoy + "\\decoy.txt");
+  }
+
+  // Starts this tool as the file's holder (suspended, so that the event it
+  // signals exists first) and waits until it holds the file.
+  void Hold(const std::string& path) {
+    std::string commandLine = "\"" + m_dummy + "\" hold \"" + path + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(m_dummy.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &started)) {
+      throw std::runtime_error("cannot start a holder of " + path + " (error " + std::to_string(GetLastError()) + ")");
+    }
+    UniqueHandle process(started.hProcess);
+    UniqueHandle thread(started.hThread);
+    UniqueHandle held(CreateEventA(nullptr, TRUE, FALSE, HoldEventName(started.dwProcessId).c_str()));
+    if (!held) {
+      TerminateProcess(process.get(), 1);
+      throw std::runtime_error("cannot make the event of a holder (error " + std::to_string(GetLastError()) + ")");
+    }
+    ResumeThread(thread.get());
+    const HANDLE either[] = {held.get(), process.get()};
+    if (WaitForMultipleObjects(2, either, FALSE, kHoldBoundMs) != WAIT_OBJECT_0) {
+      TerminateProcess(process.get(), 1);
+      throw std::runtime_error("the holder of " + path + " did not open it");
+    }
   }
 
   void Folder(const lint::HandledEntry& entry) {
@@ -222,6 +265,7 @@ class Seeder {
   const ShellFolderLookup m_folders;
   std::string m_dummy;
   std::string m_processFolder;
+  bool m_holdFiles;
   std::FILE* m_log;
   bool m_wow64;
   std::set<std::string> m_processes;
@@ -232,13 +276,13 @@ class Seeder {
 }  // namespace
 
 bool SeedInstallation(const std::string& script, const std::string& dummyProgram, const std::string& processFolder,
-                      std::FILE* log) {
+                      bool holdFiles, std::FILE* log) {
   const lint::LintResult checked = lint::LintScript(script);
   std::set<std::size_t> refused;
   for (const lint::Finding& finding : checked.findings) {
     if (finding.severity == lint::Severity::Error) refused.insert(finding.line);
   }
-  Seeder seeder(dummyProgram, processFolder, log);
+  Seeder seeder(dummyProgram, processFolder, holdFiles, log);
   seeder.Plan(checked);
   for (const lint::WalkedSection& walk : checked.walks) {
     if (IsReadOnlyByStepsTheStartButtonLeavesOff(walk.section)) continue;
@@ -247,6 +291,14 @@ bool SeedInstallation(const std::string& script, const std::string& dummyProgram
     }
   }
   return seeder.Seeded() != 0;
+}
+
+void HoldFile(const std::string& path) {
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return;
+  UniqueHandle held(OpenEventA(EVENT_MODIFY_STATE, FALSE, HoldEventName(GetCurrentProcessId()).c_str()));
+  if (held) SetEvent(held.get());
+  for (;;) Sleep(INFINITE);
 }
 
 }  // namespace tidemark::trial

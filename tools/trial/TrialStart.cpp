@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <functional>
+#include <vector>
 
 #include "engine/StatusLines.h"
 #include "system/UniqueHandle.h"
@@ -75,8 +77,12 @@ std::string TextOf(HWND window) {
   return text;
 }
 
-bool EndsWithLastLine(const std::vector<std::string>& lines) {
-  return !lines.empty() && (lines.back() == status::kRunCompleted || lines.back() == status::kRunNotCompleted);
+RunEnd EndOf(const std::vector<std::string>& lines) {
+  if (lines.empty()) return RunEnd::None;
+  if (lines.back() == status::kRunCompleted) return RunEnd::Completed;
+  if (lines.back() == status::kRunCompletesAtRestart) return RunEnd::CompletesAtRestart;
+  if (lines.back() == status::kRunNotCompleted) return RunEnd::NotCompleted;
+  return RunEnd::None;
 }
 
 }  // namespace
@@ -110,15 +116,56 @@ StartRun PressStart(const std::string& program) {
   const HWND memo = ControlOf(window, ids::kMmStatus);
   PostMessageA(window, WM_COMMAND, MAKEWPARAM(ids::kBtnStart, BN_CLICKED),
                reinterpret_cast<LPARAM>(ControlOf(window, ids::kBtnStart)));
-  WaitUntil([&] { return EndsWithLastLine(run.status = MemoLines(TextOf(memo))); }, kBoundMs);
-  run.completed = !run.status.empty() && run.status.back() == status::kRunCompleted;
-  if (!EndsWithLastLine(run.status)) run.problem = "the run did not end within two minutes";
+  WaitUntil(
+      [&] {
+        run.status = MemoLines(TextOf(memo));
+        return (run.end = EndOf(run.status)) != RunEnd::None;
+      },
+      kBoundMs);
+  if (run.end == RunEnd::None) run.problem = "the run did not end within two minutes";
   PostMessageA(window, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(process.get(), kBoundMs) != WAIT_OBJECT_0) {
     TerminateProcess(process.get(), 1);
     if (run.problem.empty()) run.problem = "the program did not end after its window was closed";
   }
   return run;
+}
+
+const char* RunEndName(RunEnd end) {
+  switch (end) {
+    case RunEnd::None: return "none";
+    case RunEnd::Completed: return "complete";
+    case RunEnd::CompletesAtRestart: return "complete at the restart";
+    case RunEnd::NotCompleted: return "not complete";
+  }
+  return "";
+}
+
+std::size_t PendingFileOperations() {
+  UniqueHKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_QUERY_VALUE,
+                    key.put()) != ERROR_SUCCESS) {
+    return 0;
+  }
+  DWORD size = 0;
+  if (RegQueryValueExW(key.get(), L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
+      size == 0) {
+    return 0;
+  }
+  std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
+  if (RegQueryValueExW(key.get(), L"PendingFileRenameOperations", nullptr, nullptr,
+                       reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+    return 0;
+  }
+  // Pairs of strings, the file and its new name (empty for a deletion), and
+  // an empty string at the end of the list.
+  const std::size_t length = size / sizeof(wchar_t);
+  std::size_t operations = 0;
+  for (std::size_t at = 0; at < length && data[at] != L'\0'; ++operations) {
+    at += wcslen(data.data() + at) + 1;
+    if (at < length) at += wcslen(data.data() + at) + 1;
+  }
+  return operations;
 }
 
 }  // namespace tidemark::trial
