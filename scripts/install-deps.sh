@@ -11,7 +11,7 @@ set -euo pipefail
 packages=(
   cmake g++ make googletest libbenchmark-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine64 wine32:i386 xvfb xdotool imagemagick fonts-nanum locales clang-format
+  wine64 wine32:i386 xvfb xdotool imagemagick fonts-nanum locales clang-format osslsigncode
 )
 
 sudo_cmd=()
