@@ -3,7 +3,10 @@
 # The findings are printed. When the checker refuses the script (an error,
 # or a file it cannot read), the Tidemark.exe of an earlier build is removed
 # as well: a refused script must leave nothing behind that could be shipped
-# by mistake as if it had been built.
+# by mistake as if it had been built. Among the checker's errors are a file
+# that is no script at all (a zero byte, no section) and a script that names
+# nothing the Start button removes: either would build a Tidemark.exe that
+# shows its window and removes nothing.
 foreach(variable CHECKER SCRIPT PROGRAM)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "CheckScript.cmake needs -D${variable}=...")

@@ -4,12 +4,15 @@
 // written as an entry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "capture/ScriptDraft.h"
 #include "capture/SnapshotCompare.h"
 #include "lint/ScriptLint.h"
+#include "script/ScriptIni.h"
+#include "script/ScriptLines.h"
 
 namespace tidemark::capture {
 namespace {
@@ -180,6 +183,197 @@ TEST(ScriptDraft, WritesWhatTheProgramWouldReadOtherwiseOrRefuseAsComments) {
   for (const lint::Finding& finding : checked.findings) {
     EXPECT_NE(finding.severity, lint::Severity::Error) << finding.line << ": " << finding.message;
   }
+}
+
+// --- Names that the captured program chose -----------------------------------
+
+// Every entry that the program's reader finds in the script, as
+// "[SECTION] name=value", in file order.
+std::vector<std::string> ActiveEntries(const std::string& script) {
+  std::vector<std::string> entries;
+  const ScriptIni reader(script);
+  for (const ScriptIni::Section& section : reader.Sections()) {
+    for (const ScriptIni::Entry& entry : section.entries) {
+      entries.push_back("[" + section.name + "] " + entry.name + "=" + entry.value);
+    }
+  }
+  return entries;
+}
+
+// What the draft of Installed() holds as entries: the intended ones.
+const std::vector<std::string> kIntendedEntries = {
+    "[APPTYPE] category=\xBE\xD6\xB5\xE5\xBF\xFE\xBE\xEE",
+    "[APPTYPE] title=\xC6\xE4\xC0\xCC\xC5\xA9 Fake",
+    "[APPTYPE] Publisher=Fake Co.",
+    "[STARTRUN] FakeAgent=\"%PROGRAM_FILES%\\Fake\\fakeagent.exe\" /tray",
+    "[UNINSTALL] item1=FakeApp",
+    "[HKEY_CURRENT_USER] Software=FakeCo",
+    "[HKEY_LOCAL_MACHINE] Software\\FakeCo=FakeCo",
+    "[HKEY_LOCAL_MACHINE] Software\\FakeTools=FakeTools",
+    "[FILE] item1=%LOCAL_APPDATA%\\Fake\\*.*",
+    "[FILE] item2=%PROGRAM_FILES%\\Fake\\bin\\*.*",
+    "[FILE] item3=%PROGRAM_FILES%\\Fake\\*.*",
+    "[FILE] item4=%TEMP%\\fake-install.log",
+    "[PATH] item1=%LOCAL_APPDATA%\\Fake",
+    "[PATH] item2=%PROGRAM_FILES%\\Fake\\bin",
+    "[PATH] item3=%PROGRAM_FILES%\\Fake",
+};
+
+// The machine before the installation, taking its snapshot where the one
+// after it finds the file.
+Snapshot Before() {
+  Snapshot before = Machine();
+  before.outputPath = "C:\\users\\me\\before.snap";
+  return before;
+}
+
+std::size_t CountOf(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
+
+// The draft keeps its line structure whatever the names hold: the reader
+// sees exactly the lines written, the entries are the intended ones, and
+// the checker finds no error.
+void ExpectOnlyTheIntendedEntries(const std::string& script, const std::vector<std::string>& intended) {
+  SCOPED_TRACE("the draft:\n" + script);
+  EXPECT_EQ(SplitScriptLines(script).size(), CountOf(script, "\r\n")) << "each written line is one script line";
+  EXPECT_EQ(script.find('\0'), std::string::npos);
+  EXPECT_EQ(CountOf(script, "\r"), CountOf(script, "\r\n"));
+  EXPECT_EQ(CountOf(script, "\n"), CountOf(script, "\r\n"));
+  EXPECT_EQ(ActiveEntries(script), intended);
+  for (const lint::Finding& finding : lint::LintScript(script).findings) {
+    EXPECT_NE(finding.severity, lint::Severity::Error) << finding.line << ": " << finding.message;
+  }
+}
+
+TEST(ScriptDraft, AProcessNameWithALineBreakLeavesNoRefusedEntryActive) {
+  // Mended fault: the name's line break split its comment in two, so the
+  // checker's line numbers missed the draft's lines by one, and the refused
+  // "svchost.exe" after it stayed an entry.
+  Snapshot after = Installed();
+  after.processes.insert(after.processes.begin(), {"a\r\nb", "svchost.exe"});
+  const std::string script = DraftScript(Before(), after);
+  std::vector<std::string> intended = kIntendedEntries;
+  intended.insert(intended.begin() + 3, "[PROCESS] item3=fakeagent.exe");
+  ExpectOnlyTheIntendedEntries(script, intended);
+  const std::vector<std::string> lines = Lines(script);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "; not written: the program would not read this line as it stands: item1=a<0D><0A>b"),
+            lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "; item2=svchost.exe"), lines.end());
+}
+
+TEST(ScriptDraft, AKeyNameWithALineBreakAndAnEndMarkerStaysInItsComment) {
+  // Mended fault: the 64-bit key's name broke out of its comment and put the
+  // end marker "a=" into [HKEY_LOCAL_MACHINE], before every key there.
+  Snapshot after = Installed();
+  after.keys.push_back(Key(kView64, kRootLocalMachine, "Software\\X\r\na=\r\n;"));
+  const std::string script = DraftScript(Before(), after);
+  std::vector<std::string> intended = kIntendedEntries;
+  intended.insert(intended.begin() + 3, "[PROCESS] item1=fakeagent.exe");
+  ExpectOnlyTheIntendedEntries(script, intended);
+  const std::vector<std::string> lines = Lines(script);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "; 64-bit view only, out of the 32-bit program's reach: HKLM\\Software\\X<0D><0A>a=<0D><0A>; "
+                      "(64-bit view)"),
+            lines.end());
+}
+
+TEST(ScriptDraft, NamesThatWouldReadOtherwiseAreOnlyEverEscapedComments) {
+  // Each name in every place that a draft writes one: as an entry's name or
+  // value, and in the comments on what the Start button cannot undo.
+  const std::vector<std::string> hostile = {
+      std::string("zero\0byte", 9),  // ends the text for the reader
+      "cr\rlf\n",                    // a lone CR and a lone LF end lines too
+      "[SECTION]",                   // a section line
+      ";comment",                    // a comment
+      "x=y",                         // an entry of another name
+      " blank\t",                    // the reader drops the blanks
+      "\"quoted\"",                  // the reader drops the quotation marks
+      "\x80\xFF\xB0",                // no code page 949 text; a lead byte before the line break
+      "<3C>",                        // looks like an escape
+  };
+  Snapshot after = Installed();
+  after.machine = "TEST-PC\r\n[PROCESS]\r\nitem9=evil.exe";
+  Snapshot before = Before();
+  before.machine = after.machine;
+  for (const std::string& name : hostile) {
+    after.processes.push_back(name);
+    after.keys.push_back(Key(kView32, kRootCurrentUser, name));  // a top-most key: its path is the entry's name
+    after.keys.push_back(Key(kView64, kRootLocalMachine, "Software\\" + name));
+    after.values.push_back(Value(Key(kView32, kRootCurrentUser, kRun), name, 9, name));
+    after.folders.push_back("C:\\users\\me\\Temp\\" + name);
+    after.services.push_back({name, name});
+    before.values.push_back(Value(Key(kView32, kRootCurrentUser, "Software\\Microsoft"), name, 1));
+  }
+  const std::string script = DraftScript(before, after);
+  std::vector<std::string> intended = kIntendedEntries;
+  intended.insert(intended.begin() + 3, "[PROCESS] item1=fakeagent.exe");
+  // Where a name stands inside a value ("[SECTION]" as a process, a folder
+  // below %TEMP%), the reader reads it back whole, and it is written; where
+  // it would read otherwise (at the start or end of a line, before the "="),
+  // it is not.
+  ExpectOnlyTheIntendedEntries(script, {"[APPTYPE] category=\xBE\xD6\xB5\xE5\xBF\xFE\xBE\xEE",
+                                        "[APPTYPE] title=\xC6\xE4\xC0\xCC\xC5\xA9 Fake",
+                                        "[APPTYPE] Publisher=Fake Co.",
+                                        "[PROCESS] item1=fakeagent.exe",
+                                        "[PROCESS] item4=[SECTION]",
+                                        "[PROCESS] item5=;comment",
+                                        "[PROCESS] item6=x=y",
+                                        "[PROCESS] item10=<3C>",
+                                        "[STARTRUN] FakeAgent=\"%PROGRAM_FILES%\\Fake\\fakeagent.exe\" /tray",
+                                        "[STARTRUN] <3C>=<3C>",
+                                        "[UNINSTALL] item1=FakeApp",
+                                        "[HKEY_CURRENT_USER] Software=FakeCo",
+                                        "[HKEY_CURRENT_USER] <3C>=<3C>",
+                                        "[HKEY_LOCAL_MACHINE] Software\\FakeCo=FakeCo",
+                                        "[HKEY_LOCAL_MACHINE] Software\\FakeTools=FakeTools",
+                                        "[FILE] item1=%LOCAL_APPDATA%\\Fake\\*.*",
+                                        "[FILE] item4=%TEMP%\\[SECTION]\\*.*",
+                                        "[FILE] item5=%TEMP%\\;comment\\*.*",
+                                        "[FILE] item6=%TEMP%\\x=y\\*.*",
+                                        "[FILE] item7=%TEMP%\\ blank\t\\*.*",
+                                        "[FILE] item8=%TEMP%\\\"quoted\"\\*.*",
+                                        "[FILE] item10=%TEMP%\\<3C>\\*.*",
+                                        "[FILE] item11=%PROGRAM_FILES%\\Fake\\bin\\*.*",
+                                        "[FILE] item12=%PROGRAM_FILES%\\Fake\\*.*",
+                                        "[FILE] item13=%TEMP%\\fake-install.log",
+                                        "[PATH] item1=%LOCAL_APPDATA%\\Fake",
+                                        "[PATH] item4=%TEMP%\\[SECTION]",
+                                        "[PATH] item5=%TEMP%\\;comment",
+                                        "[PATH] item6=%TEMP%\\x=y",
+                                        "[PATH] item8=%TEMP%\\\"quoted\"",
+                                        "[PATH] item10=%TEMP%\\<3C>",
+                                        "[PATH] item11=%PROGRAM_FILES%\\Fake\\bin",
+                                        "[PATH] item12=%PROGRAM_FILES%\\Fake"});
+  const std::vector<std::string> lines = Lines(script);
+  const auto has = [&lines](const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  };
+  const std::string notWritten = "; not written: the program would not read this line as it stands: ";
+  EXPECT_TRUE(has(notWritten + "item2=zero<00>byte"));
+  EXPECT_TRUE(has(notWritten + "[SECTION]=[SECTION]"));
+  EXPECT_TRUE(has(notWritten + "item9=%TEMP%\\<80><FF><B0>\\*.*"));
+  EXPECT_TRUE(has("; 64-bit view only, out of the 32-bit program's reach: HKLM\\Software\\cr<0D>lf<0A> (64-bit view)"));
+  EXPECT_TRUE(has("; new service <3C>3C> (<3C>3C>): the Start button does not run the [SERVICE] step"))
+      << "'<' itself is escaped, so that the escapes stay unambiguous";
+  EXPECT_EQ(Lines(script).front(),
+            "; Drafted by tidemark-capture from two snapshots of TEST-PC<0D><0A>[PROCESS]<0D><0A>item9=evil.exe,");
+}
+
+TEST(ScriptDraft, ADraftThatNamesNothingSaysSoFirst) {
+  const std::string script = DraftScript(Machine(), Machine());
+  const std::vector<std::string> lines = Lines(script);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(
+      lines.front().rfind("; not yet a script: the script names nothing that a run of the Start button removes", 0), 0u)
+      << script;
+  const std::vector<lint::Finding> findings = lint::LintScript(script).findings;
+  ASSERT_FALSE(findings.empty());
+  EXPECT_EQ(findings.front().line, 1u);
+  EXPECT_EQ(findings.front().severity, lint::Severity::Error);
 }
 
 TEST(ScriptDraft, NamesEachPathWithTheLongestMacroOfItsFolder) {

@@ -4,6 +4,7 @@
 // exactly what the program's walk hands on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <sstream>
@@ -11,10 +12,12 @@
 #include "engine/EntryVerdicts.h"
 #include "engine/ProtectedKeys.h"
 #include "engine/SectionWalk.h"
+#include "engine/StepSlotTable.h"
 #include "lint/ScriptLint.h"
 #include "script/ScriptLines.h"
 #include "support/FakeFolders.h"
 #include "support/TestFiles.h"
+#include "system/Cp949Text.h"
 
 namespace tidemark::lint {
 namespace {
@@ -26,6 +29,17 @@ struct Expected {
 };
 
 std::string Script(const std::vector<std::string>& lines) { return JoinLinesWithCrLf(lines); }
+
+// The lines, and after them an entry that a run of the Start button handles:
+// the target's Uninstall entry (or its process, where the lines have an
+// [UNINSTALL] of their own). A case about some other finding then does not
+// also have the error of a script that removes nothing.
+std::string ScriptRemoving(std::vector<std::string> lines) {
+  const bool uninstall = std::find(lines.begin(), lines.end(), "[UNINSTALL]") != lines.end();
+  lines.push_back(uninstall ? "[PROCESS]" : "[UNINSTALL]");
+  lines.push_back(uninstall ? "target=lumenseek.exe" : "target=lumenseek");
+  return Script(lines);
+}
 
 // Text with zero bytes in it, which a plain literal would end at.
 template <std::size_t Size>
@@ -59,9 +73,9 @@ constexpr Severity N = Severity::Note;
 
 TEST(ScriptLintBytes, InvalidCodePage949IsAnError) {
   // "검" in UTF-8: a valid lead and trail pair, then a lone 0x80.
-  ExpectFindings(Script({"[APPTYPE]", "title=ok", "category=\xEA\xB2\x80"}), {{3, E, "column 12 (0x80)"}});
+  ExpectFindings(ScriptRemoving({"[APPTYPE]", "title=ok", "category=\xEA\xB2\x80"}), {{3, E, "column 12 (0x80)"}});
   ExpectFindings(Script({"[PROCESS]", "a=\xFF.exe"}), {{2, E, "not valid code page 949"}});
-  ExpectClean(Script({"[APPTYPE]", "category=검색도우미", "title=lumenseek"}));
+  ExpectClean(ScriptRemoving({"[APPTYPE]", "category=검색도우미", "title=lumenseek"}));
 }
 
 TEST(ScriptLintBytes, ByteOrderMarksAreErrors) {
@@ -69,9 +83,22 @@ TEST(ScriptLintBytes, ByteOrderMarksAreErrors) {
   ExpectFindings(Bytes("\xFF\xFE[\0A\0]\0"), {{1, E, "UTF-16 byte-order mark"}});
 }
 
-TEST(ScriptLintBytes, ZeroByteThatHidesTextIsAWarning) {
-  ExpectFindings(Bytes("[PROCESS]\r\na=b.exe\0\r\nc=d.exe"), {{2, W, "zero byte at column 8"}});
-  ExpectClean(Bytes("[PROCESS]\r\na=b.exe\r\n\0\0"));
+TEST(ScriptLintBytes, ZeroByteIsAnErrorAndTheTextItHidesAWarning) {
+  // No script text holds a zero byte: the gate refuses the file. The error
+  // is on the whole file (line 1, never an entry's line); where text follows
+  // the byte, the warning at its line says what the reader never sees.
+  ExpectFindings(Bytes("[PROCESS]\r\na=b.exe\0\r\nc=d.exe"),
+                 {{1, E, "the file holds a zero byte (line 2, column 8), which no code page 949 script has"},
+                  {2, W, "zero byte at column 8 ends the script for the reader"}});
+  // Trailing zero bytes hide nothing, and still make no script.
+  ExpectFindings(Bytes("[PROCESS]\r\na=b.exe\r\n\0\0"), {{1, E, "holds a zero byte (line 3, column 1)"}});
+  // A binary file: its first zero byte, no section, and nothing removed.
+  ExpectFindings(Bytes("\x7F"
+                       "ELF\x02\x01\x01\0\0\0[PROCESS]\r\na=b.exe"),
+                 {{1, W, "a zero byte at column 8 ends the script for the reader"},
+                  {1, E, "holds a zero byte (line 1, column 8)"},
+                  {1, N, "neither a section line nor a Name=Value entry"},
+                  {1, E, "the script holds no section"}});
 }
 
 // --- Listing and value lengths ------------------------------------------------
@@ -103,8 +130,9 @@ TEST(ScriptLintListing, NamelessEntryEndsTheListing) {
 }
 
 TEST(ScriptLintListing, ValueLongerThan2047BytesIsAnError) {
-  ExpectFindings(Script({"[APPTYPE]", "category=c", "title=" + std::string(2048, 't')}), {{3, E, "2048 bytes long"}});
-  ExpectClean(Script({"[APPTYPE]", "category=c", "title=" + std::string(2047, 't')}));
+  ExpectFindings(ScriptRemoving({"[APPTYPE]", "category=c", "title=" + std::string(2048, 't')}),
+                 {{3, E, "2048 bytes long"}});
+  ExpectClean(ScriptRemoving({"[APPTYPE]", "category=c", "title=" + std::string(2047, 't')}));
 }
 
 // --- The walk -----------------------------------------------------------------
@@ -117,12 +145,73 @@ TEST(ScriptLintWalk, RepeatedNameSaysWhichValueIsHandledTwiceAndWhichNever) {
   ExpectFindings(Script({"[PATH]", "x=C:\\a", "X="}), {{3, E, "this end marker does not end the walk"}});
 }
 
-TEST(ScriptLintWalk, EntriesAfterAnEndMarkerAreAWarning) {
+TEST(ScriptLintWalk, EndMarkerInTheMiddleOfASectionIsAnError) {
+  // The marker is the fault: it hides what follows from every run. The
+  // entries it hides are marked where they stand.
   ExpectFindings(Script({"[FILE]", "item1=C:\\a\\*.*", "item2=", "item3=", "item4=C:\\b\\*.*", "item5=C:\\c\\*.*"}),
-                 {{5, W, "end marker 'item2=' at line 3 ends the walk of [FILE], so this entry and 1 more"}});
-  // A marker that ends the section, or is followed only by markers, is meant.
+                 {{3, E,
+                   "end marker 'item2=' in the middle of [FILE]: the walk stops here, so the 2 entries after it "
+                   "(lines 5 to 6) that a run would handle are hidden from it"},
+                  {5, W, "end marker 'item2=' at line 3 ends the walk of [FILE], so this entry and 1 more"}});
+  ExpectFindings(
+      Script({"[PROCESS]", "item1=a.exe", "item2=", "item3=b.exe", "[PATH]", "item1=C:\\x"}),
+      {{3, E, "so the entry after it (line 4) that a run would handle is hidden from it"}, {4, W, "never read"}});
+  // It hides entries from a run with the step on, also where the Start
+  // button leaves the step off.
+  ExpectFindings(ScriptRemoving({"[SERVICE]", "item1=", "item2=lumenseeksvc"}),
+                 {{2, E, "end marker 'item1=' in the middle of [SERVICE]"}, {3, W, "never read"}});
+  // A marker that ends the section, or is followed only by markers, is meant;
+  // so is a nameless entry after it, which no run would read anyway.
   ExpectClean(Script({"[FILE]", "item1=C:\\a\\*.*", "item2="}));
-  ExpectClean(Script({"[SERVICE]", "item1=", "item2="}));
+  ExpectClean(ScriptRemoving({"[SERVICE]", "item1=", "item2="}));
+  ExpectClean(Script({"[FILE]", "item1=C:\\a\\*.*", "item2=", "item3=", "[PATH]", "item1=C:\\a"}));
+}
+
+// --- A script that removes nothing -------------------------------------------
+
+TEST(ScriptLintRemoval, ScriptThatNamesNothingTheStartButtonRemovesIsAnError) {
+  const std::string none =
+      "the script names nothing that a run of the Start button removes: no entry of [PROCESS], [STARTRUN], "
+      "[UNINSTALL], [HKEY_CURRENT_USER], [HKEY_LOCAL_MACHINE], [FILE] or [PATH] is handled, so a Tidemark.exe "
+      "built from it removes nothing";
+  ExpectFindings(Script({"[APPTYPE]", "category=c", "title=t"}), {{1, E, none}});
+  // Sections that only runs with other switches read, and one that no step reads.
+  ExpectFindings(Script({"[APPTYPE]", "category=c", "title=t", "[SERVICE]", "a=lumenseeksvc", "[REGISTRY_NAME]",
+                         "b=lumenseek", "[Other]", "c=lumenseek.exe"}),
+                 {{1, E, none},
+                  {4, N, "[SERVICE] is read only by a removal step that the Start button leaves off"},
+                  {6, N, "[REGISTRY_NAME] is read by no removal step"},
+                  {8, N, "section [Other] is not one the program reads"}});
+  // Every section ends at its first entry.
+  ExpectFindings(Script({"[PROCESS]", "item1=", "[FILE]", "item1=", "[PATH]", "item1="}), {{1, E, none}});
+  // Entries are handled, but each of them has an error.
+  ExpectFindings(Script({"[PROCESS]", "a=csrss.exe", "b=C:\\x\\b.exe", "[FILE]", "c=%WINDOWS%\\*.*"}),
+                 {{1, E,
+                   "every entry of [PROCESS], [STARTRUN], [UNINSTALL], [HKEY_CURRENT_USER], "
+                   "[HKEY_LOCAL_MACHINE], [FILE] or [PATH] that a run handles has an error"},
+                  {2, E, "'csrss.exe' is a process of Windows itself"},
+                  {3, E, "holds a folder"},
+                  {5, E, "would delete every file in a folder of Windows"}});
+}
+
+TEST(ScriptLintRemoval, OneHandledEntryOfAnyRemovalSectionIsEnough) {
+  const std::map<std::string, std::string> entries = {
+      {"PROCESS", "a=lumenseek.exe"},
+      {"STARTRUN", "lumenseek=%PROGRAM_FILES%\\lumenseek\\lumenseek.exe"},
+      {"UNINSTALL", "a=lumenseek"},
+      {"HKEY_CURRENT_USER", "SOFTWARE=lumenseek"},
+      {"HKEY_LOCAL_MACHINE", "SOFTWARE\\lumenseek=lumenseek"},
+      {"FILE", "a=%PROGRAM_FILES%\\lumenseek\\*.*"},
+      {"PATH", "a=%PROGRAM_FILES%\\lumenseek"}};
+  for (const std::string_view section : SectionsOfTheStartButtonRun()) {
+    SCOPED_TRACE(std::string(section));
+    ASSERT_EQ(entries.count(std::string(section)), 1u);
+    ExpectClean(Script({"[" + std::string(section) + "]", entries.at(std::string(section))}));
+  }
+  // An entry with only a warning is still looked for, so it counts.
+  ExpectFindings(Script({"[PROCESS]", "a=lumenseek"}), {{2, W, "does not end in '.exe'"}});
+  // One entry free of errors is enough, whatever errors the others have.
+  ExpectFindings(Script({"[PROCESS]", "a=lumenseek.exe", "A=other.exe"}), {{3, E, "repeats 'a' of line 2"}});
 }
 
 TEST(ScriptLintWalk, RepeatedSectionIsAWarning) {
@@ -139,7 +228,7 @@ TEST(ScriptLintValues, ProcessNameWithAFolderIsAnError) {
 
 TEST(ScriptLintValues, KeyPathMadeOfBackslashesIsAnError) {
   // Said once: the backslashes alone, not also the value's leading one.
-  ExpectFindings(Script({"[UNINSTALL]", "a=\\", "[HKEY_LOCAL_MACHINE]", "SOFTWARE=\\\\"}),
+  ExpectFindings(ScriptRemoving({"[UNINSTALL]", "a=\\", "[HKEY_LOCAL_MACHINE]", "SOFTWARE=\\\\"}),
                  {{2, E, "key path '\\' in [UNINSTALL] is empty"}, {4, E, "[HKEY_LOCAL_MACHINE]"}});
 }
 
@@ -160,13 +249,13 @@ TEST(ScriptLintValues, UnknownMacroTokensAreWarningsAndAnErrorWhereTheProgramRef
 TEST(ScriptLintValues, MacroInASectionWithoutExpansionIsAWarning) {
   ExpectFindings(Script({"[UNINSTALL]", "a=%TEMP%"}), {{2, W, "'%TEMP%' is not expanded in [UNINSTALL]"}});
   // Recovery data is written as it is; "%...%" there is data.
-  ExpectFindings(Script({"[REGISTRY_RECOVERY]", "a=HKEY_CURRENT_USER|=|Software\\V|=|Path|=|%TEMP%\\x"}),
+  ExpectFindings(ScriptRemoving({"[REGISTRY_RECOVERY]", "a=HKEY_CURRENT_USER|=|Software\\V|=|Path|=|%TEMP%\\x"}),
                  {{1, N, "read only by a removal step"}});
 }
 
 TEST(ScriptLintValues, PathThatIsNeitherFullNorMacroIsRefused) {
   // The file and folder steps refuse such a value; a module is looked for.
-  ExpectFindings(Script({"[FILE]", "a=lumenseek\\*.*", "b=*.tmp", "[PATH]", "c=sub\\dir", "[BHO]", "d=x.dll"}),
+  ExpectFindings(ScriptRemoving({"[FILE]", "a=lumenseek\\*.*", "b=*.tmp", "[PATH]", "c=sub\\dir", "[BHO]", "d=x.dll"}),
                  {{2, E, "'lumenseek\\*.*' is neither a full path"},
                   {3, E, "'*.tmp' is neither a full path"},
                   {5, E, "the program refuses it and removes nothing"},
@@ -174,10 +263,11 @@ TEST(ScriptLintValues, PathThatIsNeitherFullNorMacroIsRefused) {
                   {7, W, "wherever Windows looks for modules"}});
   ExpectClean(Script({"[FILE]", "a=C:\\x\\*.*", "c=%WINDOWS%\\x.tmp"}));
   // The program deletes nothing on a network share or through a device path.
-  ExpectFindings(Script({"[FILE]", "b=\\\\server\\share\\*.*", "c=\\\\?\\C:\\x\\*.*", "[PATH]", "d=//server/x"}),
-                 {{2, E, "is a network share or a device path"},
-                  {3, E, "is a network share or a device path"},
-                  {5, E, "is a network share or a device path"}});
+  ExpectFindings(
+      ScriptRemoving({"[FILE]", "b=\\\\server\\share\\*.*", "c=\\\\?\\C:\\x\\*.*", "[PATH]", "d=//server/x"}),
+      {{2, E, "is a network share or a device path"},
+       {3, E, "is a network share or a device path"},
+       {5, E, "is a network share or a device path"}});
 }
 
 TEST(ScriptLintValues, FileValueWithoutAMaskIsReported) {
@@ -199,10 +289,10 @@ TEST(ScriptLintValues, RegistryNameNotShortenedIsAWarning) {
 }
 
 TEST(ScriptLintValues, RecoveryRecordsThatDoNotWriteWhatTheySayAreWarnings) {
-  ExpectFindings(Script({"[REGISTRY_RECOVERY]", "a=one", "b=HKEY_CURRENT_USER|=|Software\\V|=|Mode",
-                         "c=hkey_local_machine|=|Software\\V", "d=HKEY_CLASSES_ROOT|=|k|=|v|=|d|=|e",
-                         "e=HKEY_LOCAL_MACHINE|=|Software\\V", "f=HKEY_CURRENT_USER|=|Software\\V|=|",
-                         "g=HKEY_CURRENT_USER|=|Software\\V|=|Mode|=|1"}),
+  ExpectFindings(ScriptRemoving({"[REGISTRY_RECOVERY]", "a=one", "b=HKEY_CURRENT_USER|=|Software\\V|=|Mode",
+                                 "c=hkey_local_machine|=|Software\\V", "d=HKEY_CLASSES_ROOT|=|k|=|v|=|d|=|e",
+                                 "e=HKEY_LOCAL_MACHINE|=|Software\\V", "f=HKEY_CURRENT_USER|=|Software\\V|=|",
+                                 "g=HKEY_CURRENT_USER|=|Software\\V|=|Mode|=|1"}),
                  {{1, N, "[REGISTRY_RECOVERY] is read only by a removal step"},
                   {2, W, "has one field; it is skipped"},
                   {3, W, "three fields: the value 'Mode' is written with empty data"},
@@ -216,6 +306,107 @@ TEST(ScriptLintValues, ParentFolderBeforeItsSubfolderIsAWarning) {
   ExpectClean(Script({"[PATH]", "b=%PROGRAM_FILES%\\lumenseek\\bin", "a=%PROGRAM_FILES%\\lumenseek"}));
   // Different macros are different folders, and a longer name is no subfolder.
   ExpectClean(Script({"[PATH]", "a=%PROGRAM_FILES%\\x", "b=%PROGRAM_FILESX86%\\x\\y", "c=%PROGRAM_FILES%\\xy"}));
+}
+
+// A name of at most three characters for each entry, so that thousands fit
+// in the 16384-byte listing.
+std::string ShortName(std::size_t number) {
+  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string name;
+  for (std::size_t rest = number + 1; rest > 0; rest = (rest - 1) / 36)
+    name.insert(name.begin(), kDigits[(rest - 1) % 36]);
+  return name;
+}
+
+TEST(ScriptLintValues, FolderOrderInALongSectionFindsEachFolderBeforeItsFirstLaterSubfolder) {
+  // 3000 folders: 150 folders of the target, each with 19 subfolders. The
+  // folders with an even number stand before their subfolders (one finding
+  // each, naming the first subfolder after it), the others after them.
+  // Around them, names that only look related: another macro, a longer name,
+  // another case and a trailing backslash.
+  std::vector<std::string> lines{"[PATH]"};
+  std::vector<Expected> expected;
+  std::size_t number = 0;
+  const auto add = [&](const std::string& folder) {
+    lines.push_back(ShortName(number++) + "=" + folder);
+    return lines.size();
+  };
+  for (int folder = 0; folder < 150; ++folder) {
+    const std::string parent = "%PROGRAM_FILES%\\lumenseek\\part" + std::to_string(folder);
+    const bool parentFirst = folder % 2 == 0;
+    const std::size_t parentLine = parentFirst ? add(parent) : 0;
+    add("%PROGRAM_FILESX86%\\lumenseek\\part" + std::to_string(folder) + "\\other");
+    add(parent + "x\\longer");
+    std::size_t firstChild = 0;
+    for (int child = 0; child < 16; ++child) {
+      const std::string sub = parent + "\\sub" + std::to_string(child);
+      const std::size_t line = add(child == 3 ? ToUpperAsciiCp949(sub) + "\\" : sub);
+      if (firstChild == 0) firstChild = line;
+    }
+    if (parentFirst) {
+      expected.push_back({parentLine, W,
+                          "folder '" + parent + "' is listed before its subfolder '" + parent + "\\sub0' (line " +
+                              std::to_string(firstChild) + ")"});
+    } else {
+      add(parent);
+    }
+  }
+  ASSERT_EQ(number, 2850u);
+  const LintResult result = LintScript(Script(lines));
+  ASSERT_EQ(result.walks.size(), 10u);
+  EXPECT_EQ(result.walks[8].section, "PATH");
+  EXPECT_EQ(result.walks[8].handled.size(), number) << "every folder is in the listing";
+  ExpectFindings(Script(lines), expected);
+}
+
+TEST(ScriptLintValues, FolderOrderAgreesWithFolderByFolderComparison) {
+  // Small random sections over few names, so that folders nest, repeat and
+  // share prefixes often; the findings must be what comparing each folder
+  // with every later one finds.
+  std::mt19937 random(20261209);
+  const char* const parts[] = {"a", "A", "ab", "b", "a\\", "b\\a"};
+  for (int round = 0; round < 300; ++round) {
+    std::vector<std::string> folders;
+    const int count = std::uniform_int_distribution<int>(1, 12)(random);
+    for (int index = 0; index < count; ++index) {
+      std::string folder = std::uniform_int_distribution<int>(0, 5)(random) == 0 ? "C:" : "C:\\lumenseek";
+      const int depth = std::uniform_int_distribution<int>(0, 3)(random);
+      for (int level = 0; level < depth; ++level) {
+        folder += "\\";
+        folder += parts[std::uniform_int_distribution<std::size_t>(0, std::size(parts) - 1)(random)];
+      }
+      folders.push_back(folder);
+    }
+    std::vector<std::string> lines{"[PATH]"};
+    for (std::size_t index = 0; index < folders.size(); ++index)
+      lines.push_back(ShortName(index) + "=" + folders[index]);
+    std::vector<std::string> found;
+    for (const Finding& finding : LintScript(Script(lines)).findings) {
+      if (finding.message.find("is listed before its subfolder") != std::string::npos) {
+        found.push_back(std::to_string(finding.line) + ": " + finding.message);
+      }
+    }
+    const auto key = [](std::string folder) {
+      folder = ToUpperAsciiCp949(folder);
+      while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+      return folder;
+    };
+    std::vector<std::string> compared;
+    for (std::size_t parent = 0; parent < folders.size(); ++parent) {
+      if (key(folders[parent]).size() <= 2) continue;  // a drive's root has an error of its own
+      const std::string prefix = key(folders[parent]) + "\\";
+      for (std::size_t child = parent + 1; child < folders.size(); ++child) {
+        if (key(folders[child]).compare(0, prefix.size(), prefix) != 0) continue;
+        compared.push_back(std::to_string(parent + 2) + ": folder " + Quote(folders[parent]) +
+                           " is listed before its subfolder " + Quote(folders[child]) + " (line " +
+                           std::to_string(child + 2) +
+                           "); it still holds the subfolder at its turn and is never removed (list the subfolder "
+                           "first)");
+        break;
+      }
+    }
+    ASSERT_EQ(found, compared) << Script(lines);
+  }
 }
 
 // --- What the program refuses, or what would harm the system -----------------
@@ -248,7 +439,7 @@ TEST(ScriptLintRefusals, ProtectedAndRootRelativeRegistryKeysAreErrors) {
                   {8, E, "'HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Services'"},
                   {9, E, "the program never deletes it"}});
   // A value from the root, on a line of its own.
-  ExpectFindings(Script({"[HKEY_LOCAL_MACHINE]", "SOFTWARE=\\lumenseek"}),
+  ExpectFindings(ScriptRemoving({"[HKEY_LOCAL_MACHINE]", "SOFTWARE=\\lumenseek"}),
                  {{2, E, "begins with '\\', which would make it a key path from the root"}});
 }
 
@@ -272,19 +463,19 @@ TEST(ScriptLintRefusals, KeysOfWindowsOneLevelBelowTheProtectedOnesAreErrors) {
 }
 
 TEST(ScriptLintRefusals, TheErrorIsTheProgramsOwnReasonWordForWord) {
-  const auto only = [](const std::string& text) {
-    const std::vector<Finding> findings = LintScript(text).findings;
+  const auto only = [](const std::vector<std::string>& lines) {
+    const std::vector<Finding> findings = LintScript(ScriptRemoving(lines)).findings;
     return findings.size() == 1 ? findings[0].message : Dump(findings);
   };
-  EXPECT_EQ(only(Script({"[PROCESS]", "a=csrss.exe"})), ProcessVerdict("csrss.exe").Reason());
-  EXPECT_EQ(only(Script({"[STARTRUN]", "SecurityHealth=x.exe"})), RunValueVerdict("SecurityHealth").Reason());
-  EXPECT_EQ(only(Script({"[UNINSTALL]", "a=lumen\\seek"})),
+  EXPECT_EQ(only({"[PROCESS]", "a=csrss.exe"}), ProcessVerdict("csrss.exe").Reason());
+  EXPECT_EQ(only({"[STARTRUN]", "SecurityHealth=x.exe"}), RunValueVerdict("SecurityHealth").Reason());
+  EXPECT_EQ(only({"[UNINSTALL]", "a=lumen\\seek"}),
             UninstallEntryVerdict(RegistryRoot::CurrentUser, "lumen\\seek", NoRegistryFacts()).Reason());
   EXPECT_EQ(
-      only(Script({"[HKEY_LOCAL_MACHINE]", "SYSTEM\\ControlSet001\\Services=Dhcp"})),
+      only({"[HKEY_LOCAL_MACHINE]", "SYSTEM\\ControlSet001\\Services=Dhcp"}),
       RegistryKeyEntryVerdict(RegistryRoot::LocalMachine, "SYSTEM\\ControlSet001\\Services", "Dhcp", NoRegistryFacts())
           .Reason());
-  EXPECT_EQ(only(Script({"[HKEY_CURRENT_USER]", "Software=\\lumenseek"})),
+  EXPECT_EQ(only({"[HKEY_CURRENT_USER]", "Software=\\lumenseek"}),
             RegistryKeyEntryVerdict(RegistryRoot::CurrentUser, "Software", "\\lumenseek", NoRegistryFacts()).Reason());
 }
 
@@ -307,20 +498,21 @@ TEST(ScriptLintRefusals, UninstallValueWithABackslashIsAnError) {
 }
 
 TEST(ScriptLintRefusals, BroadMasksInWellKnownFoldersAndDriveRootsAreErrors) {
-  ExpectFindings(Script({"[FILE]", "a=%WINDOWS%\\*.*", "b=%SYSTEM%\\*.dll", "c=%PROGRAM_FILES%\\*.*", "d=%TEMP%\\*",
-                         "e=C:\\Windows\\*.*", "f=C:\\*.*", "g=C:\\Windows\\System32\\*.dll", "h=C:\\Users\\*.*",
-                         "i=d:\\program files (x86)\\*.*", "j=E:\\ProgramData\\?.*", "k=C:\\Windows.\\*.*"}),
-                 {{2, E, "the mask '*.*' would delete every file in a folder of Windows"},
-                  {3, E, "'*.dll'"},
-                  {4, E, "'%PROGRAM_FILES%\\*.*'"},
-                  {5, E, "'%TEMP%\\*'"},
-                  {6, E, "'C:\\Windows\\*.*'"},
-                  {7, E, "every file in the root of a drive"},
-                  {8, E, "'C:\\Windows\\System32\\*.dll'"},
-                  {9, E, "'C:\\Users\\*.*'"},
-                  {10, E, "'d:\\program files (x86)\\*.*'"},
-                  {11, E, "'?.*'"},
-                  {12, E, "'C:\\Windows.\\*.*'"}});
+  ExpectFindings(
+      ScriptRemoving({"[FILE]", "a=%WINDOWS%\\*.*", "b=%SYSTEM%\\*.dll", "c=%PROGRAM_FILES%\\*.*", "d=%TEMP%\\*",
+                      "e=C:\\Windows\\*.*", "f=C:\\*.*", "g=C:\\Windows\\System32\\*.dll", "h=C:\\Users\\*.*",
+                      "i=d:\\program files (x86)\\*.*", "j=E:\\ProgramData\\?.*", "k=C:\\Windows.\\*.*"}),
+      {{2, E, "the mask '*.*' would delete every file in a folder of Windows"},
+       {3, E, "'*.dll'"},
+       {4, E, "'%PROGRAM_FILES%\\*.*'"},
+       {5, E, "'%TEMP%\\*'"},
+       {6, E, "'C:\\Windows\\*.*'"},
+       {7, E, "every file in the root of a drive"},
+       {8, E, "'C:\\Windows\\System32\\*.dll'"},
+       {9, E, "'C:\\Users\\*.*'"},
+       {10, E, "'d:\\program files (x86)\\*.*'"},
+       {11, E, "'?.*'"},
+       {12, E, "'C:\\Windows.\\*.*'"}});
   // A literal stem, one file, or the target's own folder is what a script is for.
   ExpectClean(Script({"[FILE]", "a=%PROGRAM_FILES%\\lumenseek\\*.*", "b=C:\\Windows\\lumen*.dll",
                       "c=%TEMP%\\lumenseek.tmp", "d=C:\\Program Files\\lumenseek\\*.*", "e=C:\\lumenseek.log"}));
@@ -328,8 +520,8 @@ TEST(ScriptLintRefusals, BroadMasksInWellKnownFoldersAndDriveRootsAreErrors) {
 
 TEST(ScriptLintRefusals, FileFoldersThatReachElsewhereAreErrors) {
   ExpectFindings(
-      Script({"[FILE]", "a=%PROGRAM_FILES%\\lumenseek\\..\\*.*", "b=C:\\x\\.\\y\\a.txt", "c=C:\\x:stream\\*.*",
-              "d=%PROGRAM_FILES%\\lumen*\\*.*", "e=C:\\l?men\\a.txt", "f=%PROGRAM_FILES%/lumenseek/*.*"}),
+      ScriptRemoving({"[FILE]", "a=%PROGRAM_FILES%\\lumenseek\\..\\*.*", "b=C:\\x\\.\\y\\a.txt", "c=C:\\x:stream\\*.*",
+                      "d=%PROGRAM_FILES%\\lumen*\\*.*", "e=C:\\l?men\\a.txt", "f=%PROGRAM_FILES%/lumenseek/*.*"}),
       {{2, E, "a '.' or '..' component makes Windows climb out"},
        {3, E, "'.' or '..'"},
        {4, E, "a ':' after the drive's"},
@@ -354,8 +546,8 @@ TEST(ScriptLintRefusals, PathFoldersOfWindowsAndDriveRootsAreErrors) {
 // --- Other findings -----------------------------------------------------------
 
 TEST(ScriptLintSections, MisspeltSectionNameSuggestsTheMeantOne) {
-  ExpectFindings(Script({"[STARTRUNN]", "a=b", "[Start_Run]", "[HKEY_LOCALMACHINE]", "[PROCESES]", "[files]",
-                         "[REGISTRYRECOVERY]", "[FOO]", "[OTHER]", "[hklm]"}),
+  ExpectFindings(ScriptRemoving({"[STARTRUNN]", "a=b", "[Start_Run]", "[HKEY_LOCALMACHINE]", "[PROCESES]", "[files]",
+                                 "[REGISTRYRECOVERY]", "[FOO]", "[OTHER]", "[hklm]"}),
                  {{1, W,
                    "section [STARTRUNN] is not one the program reads, so its entries have no effect: did you "
                    "mean [STARTRUN]?"},
@@ -370,15 +562,17 @@ TEST(ScriptLintSections, MisspeltSectionNameSuggestsTheMeantOne) {
 }
 
 TEST(ScriptLintSections, ProgramInfoWithoutTitleOrCategoryIsAWarning) {
-  ExpectFindings(Script({"[APPTYPE]", "category=c"}), {{1, W, "[APPTYPE] has no 'title' with a value"}});
+  ExpectFindings(ScriptRemoving({"[APPTYPE]", "category=c"}), {{1, W, "[APPTYPE] has no 'title' with a value"}});
   ExpectFindings(Script({"[PROCESS]", "a=a.exe", "[APPTYPE]", "title=t", "category="}),
                  {{3, W, "has no 'category' with a value: the main window shows an empty category"}});
-  ExpectFindings(Script({"[APPTYPE]", "Publisher=p"}), {{1, W, "neither 'category' nor 'title'"}});
+  ExpectFindings(ScriptRemoving({"[APPTYPE]", "Publisher=p"}), {{1, W, "neither 'category' nor 'title'"}});
 }
 
-TEST(ScriptLintSections, EmptyScriptIsAWarning) {
-  ExpectFindings("", {{1, W, "the script holds no section"}});
-  ExpectFindings(Script({"", "  ", "; only a comment"}), {{1, W, "the script holds no section"}});
+TEST(ScriptLintSections, ScriptWithoutASectionIsAnError) {
+  ExpectFindings("", {{1, E, "the script holds no section"}});
+  ExpectFindings(Script({"", "  ", "; only a comment"}), {{1, E, "the script holds no section"}});
+  ExpectFindings(Script({"PROCESS", "a=lumenseek.exe"}),
+                 {{1, N, "neither a section line"}, {1, E, "the script holds no section"}, {2, N, "entry before"}});
 }
 
 TEST(ScriptLintBytes, Utf8TextThatReadsAsCodePage949IsReported) {
@@ -390,18 +584,19 @@ TEST(ScriptLintBytes, Utf8TextThatReadsAsCodePage949IsReported) {
                    "the file is saved as UTF-8, but the program reads it as code page 949: this line's "
                    "text becomes other characters, so the run looks for other names"}});
   // Only the labels: they show other text, and nothing else changes.
-  ExpectFindings(Script({"[APPTYPE]", "category=" + korean, "title=t"}),
+  ExpectFindings(ScriptRemoving({"[APPTYPE]", "category=" + korean, "title=t"}),
                  {{2, W, "this line's text is shown as other characters"}});
   // UTF-8 that is not code page 949 has the byte error alone.
-  ExpectFindings(Script({"[APPTYPE]", "category=\xEA\xB2\x80", "title=t"}), {{2, E, "not valid code page 949"}});
+  ExpectFindings(ScriptRemoving({"[APPTYPE]", "category=\xEA\xB2\x80", "title=t"}),
+                 {{2, E, "not valid code page 949"}});
 }
 
 // --- Notes --------------------------------------------------------------------
 
 TEST(ScriptLintNotes, SectionsAndLinesThatAreNeverReadAreNotes) {
   // A plain comment says nothing; one that looks like an entry gets a note.
-  ExpectFindings(Script({"before=x", "[APPTYPE]", "; a comment", " ;title=old", "[OTHER", "title=t", "[Extra]", "k=v",
-                         "[REGISTRY_NAME]", "n=v", "no equals"}),
+  ExpectFindings(ScriptRemoving({"before=x", "[APPTYPE]", "; a comment", " ;title=old", "[OTHER", "title=t", "[Extra]",
+                                 "k=v", "[REGISTRY_NAME]", "n=v", "no equals"}),
                  {{1, N, "entry before the first section line"},
                   {2, W, "[APPTYPE] has neither 'category' nor 'title'"},
                   {4, N, "commented out: never handled"},
@@ -415,7 +610,7 @@ TEST(ScriptLintNotes, SectionsAndLinesThatAreNeverReadAreNotes) {
 // --- The whole report ---------------------------------------------------------
 
 TEST(ScriptLintReport, FindingsAreSortedByLineAndFormattedLikeACompiler) {
-  const LintResult result = LintScript(Script({"[PROCESS]", "a=x\\a.exe", "A=b.exe", "[OTHER]", "c"}));
+  const LintResult result = LintScript(ScriptRemoving({"[PROCESS]", "a=x\\a.exe", "A=b.exe", "[OTHER]", "c"}));
   ASSERT_EQ(result.findings.size(), 4u) << Dump(result.findings);
   EXPECT_EQ(FormatFinding("s.ini", result.findings[0]).rfind("s.ini:2: error: process name 'x\\a.exe'", 0), 0u);
   EXPECT_EQ(FormatFinding("s.ini", result.findings[3]),
@@ -424,7 +619,7 @@ TEST(ScriptLintReport, FindingsAreSortedByLineAndFormattedLikeACompiler) {
     EXPECT_LE(result.findings[index - 1].line, result.findings[index].line);
   }
   EXPECT_TRUE(HasError(result.findings));
-  EXPECT_FALSE(HasError(LintScript(Script({"[OTHER]"})).findings));
+  EXPECT_FALSE(HasError(LintScript(ScriptRemoving({"[OTHER]"})).findings));
 }
 
 TEST(ScriptLintReport, LongScriptTextIsQuotedCutOnACharacterBoundary) {

@@ -27,13 +27,47 @@ struct DraftLine {
   bool entry = false;  // an entry line (commented out when the checker refuses it)
 };
 
+std::string HexByte(unsigned char byte) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  return {'<', kDigits[byte >> 4], kDigits[byte & 0x0F], '>'};
+}
+
+// Names in a snapshot come from the program that was captured and may hold
+// any byte. In a comment only the bytes that end a line (CR, LF, and a zero
+// byte, which ends the whole text for the reader) could break the script's
+// line structure, and only bytes that are no code page 949 text could make
+// the checker refuse the draft; these, the other control bytes (unreadable
+// in an editor) and '<' itself, so that the escapes stay unambiguous, are
+// written as "<0D>", the byte's value in hexadecimal.
+std::string ForComment(std::string_view text) {
+  std::string written;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t length = Cp949CharLength(text, pos);
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (length == 2) {
+      written.append(text.substr(pos, 2));
+    } else if (byte < 0x20 || byte == 0x7F || byte >= 0x80 || byte == '<') {
+      written += HexByte(byte);
+    } else {
+      written += static_cast<char>(byte);
+    }
+    pos += length;
+  }
+  return written;
+}
+
+DraftLine CommentLine(std::string_view text) { return {"; " + ForComment(text), false}; }
+
 class Draft {
  public:
-  void Comment(const std::string& text) { m_lines.push_back({"; " + text, false}); }
+  void Comment(const std::string& text) { m_lines.push_back(CommentLine(text)); }
   void Section(std::string_view name) { m_lines.push_back({"[" + std::string(name) + "]", false}); }
 
   // Adds "name=value" when the program reads exactly that name and value
-  // back from the line, and a comment saying why not otherwise.
+  // back from the line, and a comment saying why not otherwise: a line break
+  // would end the line early, a leading '[' or ';' would make it a section
+  // line or a comment, an '=' in the name would split it elsewhere, and the
+  // reader drops blanks around both and quotation marks around the value.
   void Entry(std::string_view section, const std::string& name, const std::string& value) {
     const std::string line = name + "=" + value;
     if (ReadsBack(section, name, value)) {
@@ -48,10 +82,9 @@ class Draft {
  private:
   static bool ReadsBack(std::string_view section, const std::string& name, const std::string& value) {
     if (name.empty() || value.empty()) return false;
-    for (char c : name + value) {
-      if (c == '\r' || c == '\n' || c == '\0') return false;
-    }
-    const std::string text = "[" + std::string(section) + "]\r\n" + name + "=" + value + "\r\n";
+    const std::string line = name + "=" + value;
+    if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos || !IsValidCp949(line)) return false;
+    const std::string text = "[" + std::string(section) + "]\r\n" + line + "\r\n";
     const ScriptIni script(text);
     const std::vector<std::string> names = script.ListEntryNames(section);
     return names.size() == 1 && names[0] == name && script.LookupValue(section, name) == value;
@@ -331,27 +364,34 @@ std::string Join(const std::vector<DraftLine>& lines) {
 }
 
 // Comments out each entry the checker reports an error on, with its reason
-// above it. A commented-out line is never handled, so one pass suffices.
-void CommentOutRefusedEntries(std::vector<DraftLine>& lines) {
-  const lint::LintResult result = lint::LintScript(Join(lines));
-  std::map<std::size_t, std::string> refused;
-  for (const lint::Finding& finding : result.findings) {
-    if (finding.severity != lint::Severity::Error || finding.line == 0 || finding.line > lines.size()) continue;
-    if (!lines[finding.line - 1].entry) continue;
-    refused.emplace(finding.line, finding.message);
-  }
-  if (refused.empty()) return;
-  std::vector<DraftLine> checked;
-  for (std::size_t index = 0; index < lines.size(); ++index) {
-    const auto reason = refused.find(index + 1);
-    if (reason == refused.end()) {
-      checked.push_back(lines[index]);
-      continue;
+// above it. The checker's findings name script lines, and each draft line is
+// exactly one: comments are escaped and entries read back whole. A
+// commented-out line is never handled, yet it can bring a later name into a
+// listing that was full, so the checker looks again until it reports no
+// entry; each pass comments out at least one, so the passes end.
+// Returns the checker's findings on the final draft.
+std::vector<lint::Finding> CommentOutRefusedEntries(std::vector<DraftLine>& lines) {
+  for (;;) {
+    lint::LintResult result = lint::LintScript(Join(lines));
+    std::map<std::size_t, std::string> refused;
+    for (const lint::Finding& finding : result.findings) {
+      if (finding.severity != lint::Severity::Error || finding.line == 0 || finding.line > lines.size()) continue;
+      if (!lines[finding.line - 1].entry) continue;
+      refused.emplace(finding.line, finding.message);
     }
-    checked.push_back({"; refused: " + reason->second, false});
-    checked.push_back({"; " + lines[index].text, false});
+    if (refused.empty()) return std::move(result.findings);
+    std::vector<DraftLine> checked;
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+      const auto reason = refused.find(index + 1);
+      if (reason == refused.end()) {
+        checked.push_back(lines[index]);
+        continue;
+      }
+      checked.push_back(CommentLine("refused: " + reason->second));
+      checked.push_back(CommentLine(lines[index].text));
+    }
+    lines = std::move(checked);
   }
-  lines = std::move(checked);
 }
 
 }  // namespace
@@ -379,7 +419,15 @@ std::string MismatchBetween(const Snapshot& before, const Snapshot& after) {
 
 std::string DraftScript(const Snapshot& before, const Snapshot& after) {
   std::vector<DraftLine> lines = Drafter(before, after).Lines();
-  CommentOutRefusedEntries(lines);
+  // What the checker still refuses is no entry's fault: a draft that names
+  // nothing the Start button removes. It leads the draft, where the
+  // checker's error points.
+  std::vector<DraftLine> faults;
+  for (const lint::Finding& finding : CommentOutRefusedEntries(lines)) {
+    if (finding.severity == lint::Severity::Error)
+      faults.push_back(CommentLine("not yet a script: " + finding.message));
+  }
+  lines.insert(lines.begin(), faults.begin(), faults.end());
   return Join(lines);
 }
 

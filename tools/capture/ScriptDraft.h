@@ -4,6 +4,10 @@
 // and the draft is checked with the program's own checker: an entry that
 // the program would read otherwise, or refuse, is written as a comment with
 // the reason, so that a draft never says what the program does not do.
+// Names come from the captured program and may hold any byte: in comments
+// line breaks, zero bytes, other control bytes and bytes that are no code
+// page 949 text are written as "<0D>" (and '<' as "<3C>"), so that every
+// line of the draft is exactly one line for the program's reader.
 #pragma once
 
 #include <string>

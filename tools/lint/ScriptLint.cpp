@@ -1,5 +1,8 @@
 #include "lint/ScriptLint.h"
 
+#include <algorithm>
+#include <set>
+
 #include "engine/PathMacros.h"
 #include "engine/SectionWalk.h"
 #include "engine/StepSlotTable.h"
@@ -33,12 +36,11 @@ const ScriptIni::Section* FirstSection(const ScriptIni& script, std::string_view
   return script.FindSection(name);
 }
 
-// The entry whose value a lookup of the name yields, or npos.
-std::size_t FirstEntryNamed(const std::vector<ScriptIni::Entry>& entries, std::string_view name) {
-  for (std::size_t index = 0; index < entries.size(); ++index) {
-    if (EqualsIgnoreCaseCp949(entries[index].name, name)) return index;
-  }
-  return std::string::npos;
+// The entry whose value a lookup of the name yields, or npos. The reader's
+// own index, so that a long section costs no more than its length.
+std::size_t FirstEntryNamed(const ScriptIni::Section& section, std::string_view name) {
+  const auto found = section.firstEntryByName.find(ToUpperAsciiCp949(name));
+  return found == section.firstEntryByName.end() ? std::string::npos : found->second;
 }
 
 void CheckIgnoredLines(const ScriptIni& script, const std::vector<std::string>& lines, bool byteOrderMark,
@@ -168,13 +170,58 @@ void CheckProgramInfo(const ScriptIni& script, std::vector<Finding>& findings) {
                           " (add " + add + ")"});
 }
 
-// Nothing but blanks and comments: the program shows nothing and removes
-// nothing, which is never what a script is for.
-void CheckEmptyScript(std::string_view bytes, const ScriptIni& script, std::vector<Finding>& findings) {
-  if (!script.Sections().empty() || !script.IgnoredLines().empty() || StartsWithByteOrderMark(bytes)) return;
-  findings.push_back({1, Severity::Warning,
-                      "the script holds no section: the window shows no category or name, and a run removes "
-                      "nothing"});
+// Everything after a UTF-16 byte-order mark is noise to the reader, and the
+// mark's own error says so; the checks of the whole script below would only
+// repeat it.
+bool IsUtf16Text(std::string_view bytes) {
+  return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
+}
+
+// No script text holds a zero byte: a file with one is a binary file, or text
+// in another encoding (UTF-16), and the reader stops at it. Like every
+// finding on the whole file it stands on line 1, which is never an entry's,
+// so that it is never taken for a finding on an entry; the text says where
+// the byte is.
+void CheckZeroByte(std::string_view bytes, std::vector<Finding>& findings) {
+  const std::size_t zero = bytes.find('\0');
+  if (zero == std::string_view::npos || IsUtf16Text(bytes)) return;
+  const std::string_view before = bytes.substr(0, zero);
+  std::size_t line = SplitScriptLines(before).size();
+  std::size_t lineStart = before.find_last_of("\r\n");
+  lineStart = lineStart == std::string_view::npos ? 0 : lineStart + 1;
+  // A zero byte right after a line break stands at the start of a line of its own.
+  if (lineStart == before.size()) ++line;
+  findings.push_back({1, Severity::Error,
+                      "the file holds a zero byte (line " + std::to_string(line) + ", column " +
+                          std::to_string(zero - lineStart + 1) +
+                          "), which no code page 949 script has: is it a binary file, or text saved as UTF-16? "
+                          "The build embeds no script with one"});
+}
+
+// A script is there to remove something. One that holds no section, or whose
+// sections hand no removal step of the Start button's run an entry free of
+// errors, builds a Tidemark.exe that shows its window and removes nothing.
+void CheckRemovesSomething(std::string_view bytes, const ScriptIni& script, std::size_t handled, std::size_t usable,
+                           std::vector<Finding>& findings) {
+  if (IsUtf16Text(bytes)) return;
+  if (script.Sections().empty()) {
+    findings.push_back({1, Severity::Error,
+                        "the script holds no section: the window shows no category or name, and a run removes "
+                        "nothing"});
+    return;
+  }
+  if (usable > 0) return;
+  std::string sections;
+  const std::vector<std::string_view> read = SectionsOfTheStartButtonRun();
+  for (std::size_t index = 0; index < read.size(); ++index) {
+    if (index > 0) sections += index + 1 == read.size() ? " or " : ", ";
+    sections += SectionLabel(read[index]);
+  }
+  findings.push_back({1, Severity::Error,
+                      "the script names nothing that a run of the Start button removes: " +
+                          (handled == 0 ? "no entry of " + sections + " is handled"
+                                        : "every entry of " + sections + " that a run handles has an error") +
+                          ", so a Tidemark.exe built from it removes nothing"});
 }
 
 bool HasNonAscii(std::string_view text) {
@@ -218,7 +265,15 @@ void CheckUtf8Text(std::string_view bytes, const std::vector<std::string>& lines
 
 bool IsOffForTheStartButton(std::string_view section) { return IsReadOnlyByStepsTheStartButtonLeavesOff(section); }
 
-WalkedSection WalkAndCheck(const ScriptIni& script, const sec::SectionRule& rule, std::vector<Finding>& findings) {
+bool IsReadByTheStartButtonRun(std::string_view section) {
+  const std::vector<std::string_view> read = SectionsOfTheStartButtonRun();
+  return std::find(read.begin(), read.end(), section) != read.end();
+}
+
+// `usable` counts the handled entries whose values have no error: what a run
+// removes, or at least looks for.
+WalkedSection WalkAndCheck(const ScriptIni& script, const sec::SectionRule& rule, std::size_t& usable,
+                           std::vector<Finding>& findings) {
   const ScriptIni::Section* section = FirstSection(script, rule.name);
   WalkedSection walked{rule.name, section != nullptr ? section->line : 0, {}};
 
@@ -237,7 +292,7 @@ WalkedSection WalkAndCheck(const ScriptIni& script, const sec::SectionRule& rule
     const std::string& name = calls[index].first;
     const std::string value = script.LookupValue(rule.name, name);
     walked.handled.push_back({entries[index].line, name, value});
-    const std::size_t source = FirstEntryNamed(entries, name);
+    const std::size_t source = FirstEntryNamed(*section, name);
     if (source == index) {
       values.push_back({entries[index].line, name, value, calls[index].second});
       continue;
@@ -252,7 +307,15 @@ WalkedSection WalkAndCheck(const ScriptIni& script, const sec::SectionRule& rule
                                             : " and never this one, " + Quote(entries[index].value);
     findings.push_back({entries[index].line, Severity::Error, message});
   }
+  const std::size_t before = findings.size();
   CheckWalkedValues(rule.name, values, findings);
+  std::set<std::size_t> faulty;
+  for (std::size_t index = before; index < findings.size(); ++index) {
+    if (findings[index].severity == Severity::Error) faulty.insert(findings[index].line);
+  }
+  for (const WalkedValue& value : values) {
+    if (faulty.count(value.line) == 0) ++usable;
+  }
 
   const std::vector<std::string> names = script.ListEntryNames(rule.name);
   const std::size_t stop = calls.size();
@@ -263,9 +326,29 @@ WalkedSection WalkAndCheck(const ScriptIni& script, const sec::SectionRule& rule
     // value is something the author expected to be handled.
     std::size_t unread = 0;
     std::size_t firstUnread = 0;
+    std::size_t hidden = 0;  // of them, those a run would hand on but for the marker
+    std::size_t lastHidden = 0;
     for (std::size_t index = stop + 1; index < entries.size(); ++index) {
       if (entries[index].value.empty()) continue;
       if (unread++ == 0) firstUnread = index;
+      if (index < names.size()) {
+        ++hidden;
+        lastHidden = index;
+      }
+    }
+    // The marker that closes a section ("item2=" as its last entry) is meant;
+    // one in the middle hides the rest of the section from every run, and
+    // that is where the fault lies.
+    if (hidden > 0) {
+      const std::string where = hidden == 1 ? "line " + std::to_string(entries[lastHidden].line)
+                                            : "lines " + std::to_string(entries[firstUnread].line) + " to " +
+                                                  std::to_string(entries[lastHidden].line);
+      findings.push_back({entries[stop].line, Severity::Error,
+                          "end marker " + Quote(entries[stop].name + "=") + " in the middle of " +
+                              SectionLabel(section->name) + ": the walk stops here, so the " +
+                              (hidden == 1 ? "entry after it (" : std::to_string(hidden) + " entries after it (") +
+                              where + ") that a run would handle " + (hidden == 1 ? "is" : "are") +
+                              " hidden from it; delete the marker, or move it to the end of the section"});
     }
     if (unread > 0) {
       findings.push_back({entries[firstUnread].line, Severity::Warning,
@@ -291,16 +374,23 @@ LintResult LintScript(std::string_view bytes) {
   LintResult result;
   std::vector<Finding>& findings = result.findings;
   CheckBytes(bytes, findings);
+  CheckZeroByte(bytes, findings);
 
   const ScriptIni script(bytes);
   const std::vector<std::string> lines = SplitScriptLines(bytes);
   CheckIgnoredLines(script, lines, StartsWithByteOrderMark(bytes), findings);
-  CheckEmptyScript(bytes, script, findings);
   CheckSectionNames(script, findings);
   CheckProgramInfo(script, findings);
+  std::size_t removalsHandled = 0;  // by the Start button's run
+  std::size_t removalsUsable = 0;
   for (const sec::SectionRule& rule : sec::kSectionRules) {
     if (rule.walked) {
-      result.walks.push_back(WalkAndCheck(script, rule, findings));
+      std::size_t usable = 0;
+      result.walks.push_back(WalkAndCheck(script, rule, usable, findings));
+      if (IsReadByTheStartButtonRun(rule.name)) {
+        removalsHandled += result.walks.back().handled.size();
+        removalsUsable += usable;
+      }
     } else if (rule.name == sec::kAppType) {
       // Read by name lookups, not walked: only the listing and lengths count.
       if (const ScriptIni::Section* section = FirstSection(script, rule.name)) {
@@ -313,6 +403,7 @@ LintResult LintScript(std::string_view bytes) {
     if (const ScriptIni::Section* section = FirstSection(script, rule.name)) CheckValueLengths(*section, findings);
   }
   CheckUtf8Text(bytes, lines, result.walks, findings);
+  CheckRemovesSomething(bytes, script, removalsHandled, removalsUsable, findings);
   SortByLine(findings);
   return result;
 }
