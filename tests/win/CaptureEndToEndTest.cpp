@@ -15,6 +15,7 @@
 #include "capture/WholeFile.h"
 #include "engine/RegistryEntries.h"
 #include "lint/ScriptLint.h"
+#include "pack/PePack.h"
 #include "script/ScriptFileName.h"
 #include "support/ExpectedTexts.h"
 #include "system/ShellFolders.h"
@@ -127,13 +128,42 @@ capture::Snapshot TakeSnapshot(const std::string& name) {
 
 // A copy of the real program with the script as its embedded one, replaced
 // the way a resource compiler would have put it there.
+// The built Tidemark.exe with the script put in by tidemark-pack's own PE
+// work, as an author makes a remover.
 bool ProgramWithScript(const std::string& program, const std::string& script) {
-  if (!CopyFileA(WindowsPath(TIDEMARK_EXE).c_str(), program.c_str(), FALSE)) return false;
-  HANDLE update = BeginUpdateResourceA(program.c_str(), FALSE);
-  if (update == nullptr) return false;
-  const BOOL replaced = UpdateResourceA(update, RT_RCDATA, "RESDATA", MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN),
-                                        const_cast<char*>(script.data()), static_cast<DWORD>(script.size()));
-  return EndUpdateResourceA(update, !replaced) && replaced;
+  std::string templateImage;
+  if (!capture::ReadWholeFile(WindowsPath(TIDEMARK_EXE), templateImage)) return false;
+  std::string packed;
+  pack::PackReport report;
+  std::string error;
+  if (!pack::PackScript(templateImage, script, packed, report, error)) {
+    ADD_FAILURE() << error;
+    return false;
+  }
+  const UniqueFile file(CreateFileA(program.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  return file && WriteFile(file.get(), packed.data(), static_cast<DWORD>(packed.size()), &written, nullptr) &&
+         written == packed.size();
+}
+
+BOOL CALLBACK CountLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR count) {
+  if (language == MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN)) ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+// How many RCDATA resources named RESDATA the program holds, in Korean, and
+// the bytes that the resource functions find for it.
+int ScriptResources(const std::string& program, std::string& found) {
+  const UniqueModule module(
+      LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  if (!module) return -1;
+  int count = 0;
+  EnumResourceLanguagesA(module.get(), RT_RCDATA, "RESDATA", &CountLanguage, reinterpret_cast<LONG_PTR>(&count));
+  const HRSRC info = FindResourceExA(module.get(), RT_RCDATA, "RESDATA", MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN));
+  const HGLOBAL loaded = info ? LoadResource(module.get(), info) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (bytes != nullptr) found.assign(static_cast<const char*>(bytes), SizeofResource(module.get(), info));
+  return count;
 }
 
 std::string Listed(const capture::SnapshotChanges& changes) {
@@ -191,6 +221,9 @@ TEST(CaptureEndToEnd, TheDraftOfAnObservedInstallationRemovesItAndNothingElse) {
 
   const std::string program = kWork + "\\Tidemark.exe";
   ASSERT_TRUE(ProgramWithScript(program, script));
+  std::string packedScript;
+  ASSERT_EQ(ScriptResources(program, packedScript), 1);
+  EXPECT_EQ(packedScript, script);
   const trial::StartRun run = trial::PressStart(program);
   ASSERT_EQ(run.end, trial::RunEnd::Completed) << run.problem;
   EXPECT_TRUE(target.AgentEnded());
@@ -202,6 +235,24 @@ TEST(CaptureEndToEnd, TheDraftOfAnObservedInstallationRemovesItAndNothingElse) {
   EXPECT_TRUE(verdict.Passed()) << trial::FormatTrialVerdict("draft.ini", verdict);
   const capture::SnapshotChanges left = capture::CompareSnapshots(before, removed);
   EXPECT_TRUE(left.Empty()) << "changed between the first and the last snapshot:\n" << Listed(left);
+  RemoveTree(kWork);
+}
+
+TEST(PackedProgram, AMegabyteScriptMovesTheRelocationsAndTheProgramStillRuns) {
+  // A script this large makes the resource section grow past the section
+  // after it, which tidemark-pack moves: the packed program must still load,
+  // show its script's title and run to its last line.
+  std::string script =
+      "[APPTYPE]\r\ncategory=test\r\ntitle=packed-probe\r\n[PROCESS]\r\nitem1=tidemark-packed-probe.exe\r\n";
+  while (script.size() < (1u << 20)) script += "; padding that the reader passes over as a comment line\r\n";
+  CreateDirectoryA(kWork.c_str(), nullptr);
+  const std::string program = kWork + "\\Tidemark.exe";
+  ASSERT_TRUE(ProgramWithScript(program, script));
+  std::string packedScript;
+  ASSERT_EQ(ScriptResources(program, packedScript), 1);
+  EXPECT_EQ(packedScript, script);
+  const trial::StartRun run = trial::PressStart(program);
+  EXPECT_EQ(run.end, trial::RunEnd::Completed) << run.problem;
   RemoveTree(kWork);
 }
 
