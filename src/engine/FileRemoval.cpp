@@ -9,8 +9,6 @@ namespace tidemark {
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 // The folder as Windows opens it: relative parts and trailing dots resolved
 // by GetFullPathNameA, 8.3 short names ("C:\PROGRA~1") replaced by
 // GetLongPathNameA. A folder that does not exist keeps its full form.
@@ -96,8 +94,8 @@ bool PassesThroughLink(const std::string& folder) {
   // Every prefix that ends before a separator, and the folder itself; the
   // drive's root ("C:\") is no link.
   for (std::size_t end = 3; end <= folder.size(); ++end) {
-    if (end < folder.size() && !IsSeparator(folder[end])) continue;
-    if (IsSeparator(folder[end - 1])) continue;  // a run of separators, or a trailing one
+    if (end < folder.size() && !IsPathSeparator(folder[end])) continue;
+    if (IsPathSeparator(folder[end - 1])) continue;  // a run of separators, or a trailing one
     const DWORD attributes = GetFileAttributesA(folder.substr(0, end).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return true;
   }

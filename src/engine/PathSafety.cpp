@@ -9,10 +9,6 @@ namespace tidemark {
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool IsWildcard(char c) { return c == '*' || c == '?'; }
-
 bool SameCharacter(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   if (a.size() == 1) return ToUpperAscii(a[0]) == ToUpperAscii(b[0]);
@@ -24,9 +20,9 @@ template <typename Visit>
 bool AllComponents(std::string_view path, std::size_t from, Visit visit) {
   std::size_t start = from;
   while (start < path.size()) {
-    while (start < path.size() && IsSeparator(path[start])) ++start;
+    while (start < path.size() && IsPathSeparator(path[start])) ++start;
     std::size_t end = start;
-    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    while (end < path.size() && !IsPathSeparator(path[end])) ++end;
     if (end > start && !visit(path.substr(start, end - start))) return false;
     start = end;
   }
@@ -75,7 +71,7 @@ bool IsSafeFolderPath(std::string_view path) {
 }
 
 bool IsBroadMask(std::string_view mask) {
-  if (mask.find_first_of("*?") == std::string_view::npos) return false;
+  if (!HasWildcard(mask)) return false;
   const std::string_view stem = mask.substr(0, mask.find('.'));
   for (char c : stem) {
     if (!IsWildcard(c)) return false;
@@ -238,7 +234,7 @@ bool IsShortNameComponent(std::string_view component) {
 }
 
 bool IsNetworkOrDevicePath(std::string_view path) {
-  return path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+  return path.size() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1]);
 }
 
 // Why IsSafeFolderPath refuses a drive-rooted folder.

@@ -7,6 +7,16 @@
 
 namespace tidemark {
 
+// "\" and "/": Windows takes both as the separator of a path's components.
+constexpr bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "*" and "?", the wildcards of the Windows file search.
+constexpr bool IsWildcard(char c) { return c == '*' || c == '?'; }
+
+// True when the text holds a wildcard. Neither byte can be the trail byte of
+// a code page 949 character, so a byte search finds only real ones.
+constexpr bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
+
 struct MaskPath {
   std::string folder;
   std::string mask;

@@ -39,8 +39,6 @@ RegistryRoot RootOfSection(std::string_view section) {
   return section == sec::kLocalMachine ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
 }
 
-bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
-
 void SlashError(const WalkedValue& value, std::vector<Finding>& findings) {
   findings.push_back({value.line, Severity::Error,
                       Quote(value.value) +

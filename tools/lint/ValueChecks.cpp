@@ -130,8 +130,6 @@ bool CheckQualifiedPath(const WalkedValue& value, std::vector<Finding>& findings
   return false;
 }
 
-bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
-
 void CheckFileMask(const WalkedValue& value, std::vector<Finding>& findings) {
   // A value without a mask is refused by the program, and said so before.
   const std::optional<MaskPath> written = SplitMaskPath(value.value);
