@@ -11,19 +11,15 @@
 #include <vector>
 
 #include "system/UniqueHandle.h"
+#include "trial/WindowDriver.h"
 #include "win/TestProcess.h"
 
 namespace tidemark::testing {
 
-// Polls the condition until it holds or the bound passes; true when it held.
-inline bool WaitUntil(const std::function<bool()>& condition, DWORD boundMs = 60000) {
-  const ULONGLONG end = GetTickCount64() + boundMs;
-  for (;;) {
-    if (condition()) return true;
-    if (GetTickCount64() >= end) return false;
-    Sleep(20);
-  }
-}
+using driver::Click;
+using driver::ControlOf;
+using driver::TextOf;
+using driver::WaitUntil;
 
 // The program as built by this build, as a Windows path (the build passes
 // a Unix path; Wine's drive Z: is the Unix root).
@@ -89,44 +85,6 @@ class TidemarkProcess {
 
   TestProcess m_process;
 };
-
-// A window's text, read across processes (WM_GETTEXT is marshalled).
-inline std::string TextOf(HWND window) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 10000, &length)) return {};
-  std::string text(length + 1, '\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutA(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 10000,
-                      &copied);
-  text.resize(copied);
-  return text;
-}
-
-struct ControlSearch {
-  int id;
-  HWND found;
-};
-
-// A named CALLBACK function, not a lambda: on 32-bit Windows a lambda
-// converts only to a cdecl pointer, and the enumeration calls stdcall.
-inline BOOL CALLBACK MatchControlId(HWND child, LPARAM context) {
-  auto* search = reinterpret_cast<ControlSearch*>(context);
-  if (GetDlgCtrlID(child) != search->id) return TRUE;
-  search->found = child;
-  return FALSE;
-}
-
-// The control with the id, searched through the whole tree of the window.
-inline HWND ControlOf(HWND window, int id) {
-  ControlSearch search{id, nullptr};
-  EnumChildWindows(window, MatchControlId, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// A click on a button as the button reports it to its window.
-inline void Click(HWND window, int id) {
-  PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(ControlOf(window, id)));
-}
 
 inline void PostKey(HWND target, WORD key) {
   PostMessageA(target, WM_KEYDOWN, key, 1);

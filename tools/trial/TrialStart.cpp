@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include <cwchar>
-#include <functional>
 #include <vector>
 
 #include "engine/StatusLines.h"
 #include "system/UniqueHandle.h"
+#include "trial/WindowDriver.h"
 #include "ui/ControlIds.h"
 #include "ui/MemoText.h"
 
@@ -15,36 +15,12 @@ namespace tidemark::trial {
 
 namespace {
 
+using driver::Click;
+using driver::ControlOf;
+using driver::TextOf;
+using driver::WaitUntil;
+
 constexpr DWORD kBoundMs = 120000;
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD boundMs) {
-  const ULONGLONG end = GetTickCount64() + boundMs;
-  while (!condition()) {
-    if (GetTickCount64() >= end) return false;
-    Sleep(50);
-  }
-  return true;
-}
-
-struct ControlSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK FindControl(HWND child, LPARAM context) {
-  auto* search = reinterpret_cast<ControlSearch*>(context);
-  if (GetDlgCtrlID(child) != search->id) return TRUE;
-  search->found = child;
-  return FALSE;
-}
-
-// The control with the id anywhere in the window's tree (the status list
-// sits inside a group box).
-HWND ControlOf(HWND window, int id) {
-  ControlSearch search{id, nullptr};
-  EnumChildWindows(window, FindControl, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 struct WindowSearch {
   DWORD process;
@@ -62,19 +38,6 @@ BOOL CALLBACK FindStartWindow(HWND window, LPARAM context) {
     return FALSE;
   }
   return TRUE;
-}
-
-std::string TextOf(HWND window) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
-  std::string text(length + 1, '\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                           5000, &copied)) {
-    return {};
-  }
-  text.resize(copied);
-  return text;
 }
 
 RunEnd EndOf(const std::vector<std::string>& lines) {
@@ -114,8 +77,7 @@ StartRun PressStart(const std::string& program) {
   }
   const HWND window = search.found;
   const HWND memo = ControlOf(window, ids::kMmStatus);
-  PostMessageA(window, WM_COMMAND, MAKEWPARAM(ids::kBtnStart, BN_CLICKED),
-               reinterpret_cast<LPARAM>(ControlOf(window, ids::kBtnStart)));
+  Click(window, ids::kBtnStart);
   WaitUntil(
       [&] {
         run.status = MemoLines(TextOf(memo));
