@@ -17,8 +17,6 @@ namespace tidemark::capture {
 
 namespace {
 
-// The program is a 32-bit one: its registry is the 32-bit view.
-constexpr char kProgramView[] = "32";
 // What the window shows as the kind of program until the author says better.
 constexpr char kDraftCategory[] = "애드웨어";
 
@@ -170,12 +168,12 @@ class Drafter {
     }
     m_draft.Section(sections::kAppType);
     m_draft.Comment("category: the kind of program the window shows; title: its name");
-    m_draft.Entry(sections::kAppType, "category", kDraftCategory);
+    m_draft.Entry(sections::kAppType, sections::kAppTypeCategory, kDraftCategory);
     if (title.empty()) {
       m_draft.Comment("no new Uninstall entry: write the program's name as the title");
-      m_draft.Entry(sections::kAppType, "title", "?");
+      m_draft.Entry(sections::kAppType, sections::kAppTypeTitle, "?");
     } else {
-      m_draft.Entry(sections::kAppType, "title", title);
+      m_draft.Entry(sections::kAppType, sections::kAppTypeTitle, title);
     }
     if (!publisher.empty()) m_draft.Entry(sections::kAppType, "Publisher", publisher);
   }

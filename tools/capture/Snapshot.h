@@ -15,6 +15,9 @@ namespace tidemark::capture {
 inline constexpr char kRootCurrentUser[] = "HKCU";
 inline constexpr char kRootLocalMachine[] = "HKLM";
 inline constexpr char kView32[] = "32";
+// Tidemark.exe is a 32-bit program: the registry it reads and deletes is the
+// 32-bit view, also on 64-bit Windows.
+inline constexpr const char* kProgramView = kView32;
 inline constexpr char kView64[] = "64";
 
 struct RegistryKey {

@@ -154,8 +154,8 @@ void CheckProgramInfo(const ScriptIni& script, std::vector<Finding>& findings) {
   if (section == nullptr) return;
   EntryList list;
   script.ReadSectionEntries(sec::kAppType, list);
-  const bool category = !EntryValueOf(list, "category").empty();
-  const bool title = !EntryValueOf(list, "title").empty();
+  const bool category = !EntryValueOf(list, sections::kAppTypeCategory).empty();
+  const bool title = !EntryValueOf(list, sections::kAppTypeTitle).empty();
   if (category && title) return;
   const char* missing = "no 'category'";
   const char* shown = "an empty category";

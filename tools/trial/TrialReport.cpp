@@ -28,8 +28,8 @@ using capture::ParentOf;
 using capture::RegistryKey;
 using capture::Snapshot;
 
-// The program is a 32-bit one: the registry it changes is the 32-bit view.
-constexpr char kProgramView[] = "32";
+using capture::kProgramView;
+
 // Where Windows keeps the file operations for the next restart.
 constexpr char kSessionManagerKeyPath[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr char kPendingOperationsValue[] = "PendingFileRenameOperations";
