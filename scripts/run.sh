@@ -40,30 +40,64 @@ fi
 
 echo "No display: running the demonstration with $program_build/Tidemark.exe on $DISPLAY (prefix $WINEPREFIX)"
 flag="$program_build/demo-ready.flag"
+verdict="$program_build/demo-exit-code.txt"
 screenshot="$program_build/demo-screenshot.png"
 demo_output="$program_build/demo-output.txt"
-rm -f "$flag" "$screenshot"
-# The demo writes the flag when the run is over and waits for it to go; the
-# screenshot is taken in between, while the window shows the status list.
-# Its output goes to a file: a pipe would be held open by Wine's services.
-"$program_build/wine-run.sh" "$program_build/tests/tidemark_demo.exe" "Z:${flag//\//\\}" >"$demo_output" 2>&1 &
-demo=$!
-for _ in $(seq 600); do
-  [ -e "$flag" ] && break
-  kill -0 "$demo" 2>/dev/null || break
+rm -f "$flag" "$verdict" "$screenshot" "$demo_output"
+windows_path() { echo "Z:${1//\//\\}"; }
+# The demo runs in a Wine virtual desktop, where Wine draws the title bars
+# (Xvfb has no window manager to draw them); Tidemark.exe, its child, opens
+# there too. The desktop does not pass the demo's exit code on, so the demo
+# writes it to a file. The demo writes the flag (the window's rectangle on
+# the desktop) when the run is over and waits for it to go; the screenshot
+# is taken in between, while the window shows the status list. Its output
+# goes to a file: a pipe would be held open by Wine's services.
+desktop_name=TidemarkDemo
+"$WINE64_LOADER" explorer "/desktop=$desktop_name,1024x768" "$program_build/tests/tidemark_demo.exe" \
+  --screenshot-flag "$(windows_path "$flag")" --exit-code "$(windows_path "$verdict")" \
+  >"$demo_output" 2>&1 </dev/null &
+desktop=$!
+# Bounded: 10 minutes for a cold prefix and a slow machine.
+for _ in $(seq 3000); do
+  [ -e "$flag" ] || [ -e "$verdict" ] && break
+  kill -0 "$desktop" 2>/dev/null || break
   sleep 0.2
 done
-took_screenshot=0
+screenshot_problem="the demonstration ended before its window could be taken"
 if [ -e "$flag" ]; then
-  import -window root "$screenshot" && took_screenshot=1
+  geometry=$(cat "$flag")
+  # The desktop is an X window of its own; the program's window is inside
+  # it, at the rectangle that the demo read from Windows.
+  desktop_window=$(xdotool search --name "^$desktop_name - Wine desktop\$" | head -n 1 || true)
+  if [ -z "$desktop_window" ]; then
+    screenshot_problem="no X window named \"$desktop_name - Wine desktop\" was found"
+  elif ! [[ "$geometry" =~ ^[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+$ ]]; then
+    screenshot_problem="the demo gave no window rectangle (\"$geometry\")"
+  elif import -window "$desktop_window" -crop "$geometry" +repage "$screenshot"; then
+    screenshot_problem=""
+  else
+    screenshot_problem="ImageMagick's import failed"
+  fi
   rm -f "$flag"
 fi
-demo_rc=0
-wait "$demo" || demo_rc=$?
-cat "$demo_output"
-if [ "$took_screenshot" = 1 ]; then
-  echo "Screenshot: $screenshot"
+for _ in $(seq 600); do
+  [ -e "$verdict" ] && break
+  kill -0 "$desktop" 2>/dev/null || break
+  sleep 0.2
+done
+# The desktop ends once its last program has; a demo that it outlived by
+# the bound is ended with the session.
+demo_rc=$(cat "$verdict" 2>/dev/null || true)
+# Wine writes the ANSI code page (949) with CR LF line ends.
+iconv -f CP949 -t UTF-8 -c "$demo_output" | tr -d '\r'
+if [ -z "$screenshot_problem" ]; then
+  echo "Screenshot of the window ($geometry on the desktop): $screenshot"
 else
-  echo "No screenshot was taken."
+  echo "No screenshot was taken: $screenshot_problem." >&2
 fi
-exit "$demo_rc"
+case "$demo_rc" in
+  0) ;;
+  [0-9]*) echo "error: the demonstration failed (exit code $demo_rc)" >&2; exit 1 ;;
+  *) echo "error: the demonstration ended without a verdict; Wine's log is $wine_session_log" >&2; exit 1 ;;
+esac
+[ -z "$screenshot_problem" ] || exit 1

@@ -5,11 +5,13 @@
 # once, and stops both when the calling script exits.
 #
 # Sets TIDEMARK_RUNS_32BIT to 1 when this machine runs 32-bit programs (the
-# shipped Tidemark.exe among them), 0 when its kernel refuses them.
+# shipped Tidemark.exe among them), 0 when its kernel refuses them, and
+# WINE64_LOADER, WINE32_LOADER and WINESERVER (from cmake/wine-paths.sh).
+# Exits with a message when Wine or the display cannot be had.
 
-export WINE64_LOADER=/usr/lib/wine/wine64
-export WINE32_LOADER=/usr/lib/wine/wine
-export WINESERVER=/usr/lib/wine/wineserver64
+# shellcheck source=../cmake/wine-paths.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../cmake/wine-paths.sh"
+tidemark_wine_check || exit 1
 export WINEPREFIX="${TIDEMARK_WINEPREFIX:-$wine_session_dir/wineprefix}"
 export TIDEMARK_WINEPREFIX="$WINEPREFIX"
 export WINEDEBUG=-all
@@ -41,10 +43,31 @@ fi
 if [ -z "${DISPLAY:-}" ] || [ "${TIDEMARK_OWN_DISPLAY:-0}" = 1 ]; then
   display_number=99
   while [ -e "/tmp/.X${display_number}-lock" ]; do display_number=$((display_number + 1)); done
+  if ! command -v Xvfb >/dev/null; then
+    echo "error: no display (DISPLAY is not set) and no Xvfb to make one (install Debian's xvfb package)" >&2
+    exit 1
+  fi
   Xvfb ":${display_number}" -screen 0 1280x1024x24 -nolisten tcp >>"$wine_session_log" 2>&1 &
   wine_session_xvfb=$!
   export DISPLAY=":${display_number}"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display_number}" ] && break; sleep 0.1; done
+  # The server is up once it listens on its socket; a server that has
+  # ended (another one took the number first, say) will never be.
+  wine_session_display_up=0
+  for _ in $(seq 100); do
+    if [ -S "/tmp/.X11-unix/X${display_number}" ]; then wine_session_display_up=1; break; fi
+    kill -0 "$wine_session_xvfb" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ "$wine_session_display_up" != 1 ]; then
+    if kill -0 "$wine_session_xvfb" 2>/dev/null; then
+      echo "error: Xvfb did not open display $DISPLAY within 10 seconds" >&2
+    else
+      echo "error: Xvfb ended without opening display $DISPLAY" >&2
+    fi
+    echo "the last lines of $wine_session_log:" >&2
+    tail -n 5 "$wine_session_log" >&2
+    exit 1
+  fi
 fi
 
 # A prefix that a 64-bit-only Wine made has no 32-bit side, and a later Wine
@@ -60,7 +83,11 @@ fi
 # Preparing a fresh prefix takes a while; do it once, with the output going
 # to a file (Wine's services inherit it and would hold a pipe open).
 mkdir -p "$WINEPREFIX"
-"$WINE64_LOADER" wineboot -i >>"$wine_session_log" 2>&1 </dev/null
+if ! "$WINE64_LOADER" wineboot -i >>"$wine_session_log" 2>&1 </dev/null; then
+  echo "error: Wine could not prepare the prefix $WINEPREFIX; the last lines of $wine_session_log:" >&2
+  tail -n 5 "$wine_session_log" >&2
+  exit 1
+fi
 if [ "$TIDEMARK_RUNS_32BIT" = 1 ]; then
   if [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
     echo "error: the Wine prefix $WINEPREFIX has no syswow64 although 32-bit programs run here" >&2

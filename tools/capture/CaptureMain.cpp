@@ -6,8 +6,9 @@
 // "snapshot" records this machine's processes, services, registry (both
 // views) and the files below the macro folders. "draft" prints a removal
 // script (code page 949, CR LF) of what AFTER adds to BEFORE, or writes it to
-// SCRIPT. Exit code 0 on success, 1 when a snapshot cannot be taken, read or
-// compared, 2 for a wrong command line.
+// SCRIPT. The exit codes are the authoring tools' own (ToolMain.h): 1 when a
+// snapshot cannot be taken or the two cannot be compared, 2 for a wrong
+// command line or a snapshot file that cannot be read as one.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -29,20 +30,25 @@ using tidemark::tool::kDone;
 using tidemark::tool::kFailed;
 using tidemark::tool::kUsage;
 
-int Usage() {
-  std::fputs(
-      "usage: tidemark-capture snapshot FILE [--files-below FOLDER]...\n"
-      "       tidemark-capture draft BEFORE AFTER [-o SCRIPT]\n"
-      "Take a snapshot before installing the target and one after; the draft is the removal\n"
-      "script of what the second adds (code page 949, CR LF), for tidemark-lint and review.\n",
-      stderr);
-  return kUsage;
-}
+constexpr const char* kToolName = "tidemark-capture";
 
-int Fail(const std::string& message) {
-  std::fprintf(stderr, "tidemark-capture: %s\n", message.c_str());
-  return kFailed;
-}
+constexpr tidemark::tool::Help kHelp = {
+    kToolName,
+    "usage: tidemark-capture snapshot FILE [--files-below FOLDER]...\n"
+    "       tidemark-capture draft BEFORE AFTER [-o SCRIPT]\n",
+    "Take a snapshot before installing the target and one after; the draft is the removal\n"
+    "script of what the second adds (code page 949, CR LF), for tidemark-lint and review.\n",
+    "  --files-below FOLDER\n"
+    "      (snapshot) also record the files below FOLDER; may be repeated\n"
+    "  -o SCRIPT\n"
+    "      (draft) write the draft to SCRIPT instead of standard output\n",
+    "the snapshot or the draft was written",
+    "a snapshot could not be taken, the two are not of one machine, or the draft could not be written",
+};
+
+int Usage() { return tidemark::tool::UsageError(kHelp); }
+
+int Fail(const std::string& message) { return tidemark::tool::Report(kToolName, kFailed, message); }
 
 int Snapshot(int argc, char** argv) {
   std::vector<std::string> filesBelow;
@@ -60,7 +66,7 @@ int Draft(const std::string& beforePath, const std::string& afterPath, const std
   std::string error;
   if (!tidemark::capture::LoadSnapshot(beforePath, before, error) ||
       !tidemark::capture::LoadSnapshot(afterPath, after, error))
-    return Fail(error);
+    return tidemark::tool::Report(kToolName, kUsage, error);
   const std::string mismatch = tidemark::capture::MismatchBetween(before, after);
   if (!mismatch.empty()) return Fail(mismatch);
   const std::string script = tidemark::capture::DraftScript(before, after);
@@ -75,6 +81,7 @@ int Draft(const std::string& beforePath, const std::string& afterPath, const std
 }
 
 int Run(int argc, char** argv) {
+  if (tidemark::tool::IsHelpRequest(argc, argv)) return tidemark::tool::PrintHelp(kHelp);
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "snapshot" && argc >= 3) return Snapshot(argc, argv);
   if (command == "draft" && argc == 4) return Draft(argv[2], argv[3], "");
@@ -85,5 +92,5 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return tidemark::tool::GuardedMain("tidemark-capture", [&] { return Run(argc, argv); });
+  return tidemark::tool::GuardedMain(kToolName, [&] { return Run(argc, argv); });
 }

@@ -3,8 +3,8 @@
 //   tidemark-lint [--encoding=utf-8|cp949|auto] SCRIPT
 //
 // Prints one finding a line, "SCRIPT:LINE: error|warning|note: message", and
-// nothing for a clean script. Exit code 1 when there is an error, 2 when the
-// script cannot be read or the command line is wrong, 0 otherwise.
+// nothing for a clean script. The exit codes are the authoring tools' own
+// (capture/ToolMain.h): 1 when there is an error.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -14,25 +14,30 @@
 #include <string>
 #include <string_view>
 
+#include "capture/ToolMain.h"
 #include "lint/ScriptLint.h"
 #include "lint/TerminalText.h"
 
 namespace {
 
-constexpr int kClean = 0;
-constexpr int kHasErrors = 1;
-constexpr int kUsageOrInput = 2;
+using tidemark::tool::kDone;
+using tidemark::tool::kFailed;
+using tidemark::tool::kUsage;
 
+constexpr const char* kToolName = "tidemark-lint";
 constexpr std::string_view kEncodingOption = "--encoding=";
 
-void PrintUsage(std::FILE* to) {
-  std::fputs(
-      "usage: tidemark-lint SCRIPT\n"
-      "       tidemark-lint --encoding=utf-8|cp949|auto SCRIPT\n"
-      "Script text in the findings is printed as UTF-8 or as its own code page 949 bytes;\n"
-      "auto (the default) takes UTF-8 when LC_ALL, LC_CTYPE or LANG names it.\n",
-      to);
-}
+constexpr tidemark::tool::Help kHelp = {
+    kToolName,
+    "usage: tidemark-lint [--encoding=utf-8|cp949|auto] SCRIPT\n",
+    "Checks a removal script with the program's own reader and rules, and prints one finding\n"
+    "a line, \"SCRIPT:LINE: error|warning|note: message\"; nothing for a clean script.\n",
+    "  --encoding=utf-8|cp949|auto\n"
+    "      script text in the findings as UTF-8 or as its own code page 949 bytes; auto\n"
+    "      (the default) takes UTF-8 when LC_ALL, LC_CTYPE or LANG names it\n",
+    "no error (warnings and notes may be printed)",
+    "the script has an error",
+};
 
 struct Options {
   std::optional<tidemark::lint::OutputEncoding> encoding;  // nullopt: from the locale
@@ -58,24 +63,13 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return havePath;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help")) {
-    PrintUsage(stdout);
-    return kClean;
-  }
+int Run(int argc, char** argv) {
+  if (tidemark::tool::IsHelpRequest(argc, argv)) return tidemark::tool::PrintHelp(kHelp);
   Options options;
-  if (!ParseOptions(argc, argv, options)) {
-    PrintUsage(stderr);
-    return kUsageOrInput;
-  }
+  if (!ParseOptions(argc, argv, options)) return tidemark::tool::UsageError(kHelp);
   const std::string& path = options.path;
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "tidemark-lint: cannot open %s\n", path.c_str());
-    return kUsageOrInput;
-  }
+  if (!in) return tidemark::tool::Report(kToolName, kUsage, "cannot open " + path);
   std::string bytes;
   try {
     // A folder opens like a file here and fails only when read, by throwing.
@@ -83,10 +77,7 @@ int main(int argc, char** argv) {
   } catch (const std::exception&) {
     in.setstate(std::ios::badbit);
   }
-  if (in.bad()) {
-    std::fprintf(stderr, "tidemark-lint: cannot read %s\n", path.c_str());
-    return kUsageOrInput;
-  }
+  if (in.bad()) return tidemark::tool::Report(kToolName, kUsage, "cannot read " + path);
 
   const tidemark::lint::OutputEncoding encoding =
       options.encoding
@@ -99,6 +90,12 @@ int main(int argc, char** argv) {
     const std::string line = tidemark::lint::FormatFinding(path, finding) + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
   }
-  std::fflush(stdout);
-  return tidemark::lint::HasError(result.findings) ? kHasErrors : kClean;
+  if (std::fflush(stdout) != 0) return tidemark::tool::Report(kToolName, kFailed, "cannot write the findings");
+  return tidemark::lint::HasError(result.findings) ? kFailed : kDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return tidemark::tool::GuardedMain(kToolName, [&] { return Run(argc, argv); });
 }

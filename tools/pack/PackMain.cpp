@@ -7,8 +7,8 @@
 // puts its bytes into a copy of the template as the Korean RCDATA resource
 // RESDATA, optionally signs the copy, and writes it through a scratch folder
 // beside REMOVER.exe, so that a failure leaves no output and an older file
-// at that path untouched. Exit code 0 when written, 1 when refused or
-// failed, 2 for a wrong command line or an input that cannot be read.
+// at that path untouched. The exit codes are the authoring tools' own
+// (capture/ToolMain.h): 1 when the script is refused or the packing fails.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -38,15 +38,25 @@ using tidemark::tool::kUsage;
 
 constexpr const char* kToolName = "tidemark-pack";
 
-void PrintUsage(std::FILE* to) {
-  std::fputs(
-      "usage: tidemark-pack --from Tidemark.exe -o REMOVER.exe [--sign CERT.pfx [--sign-password-file FILE]]\n"
-      "                     [--timestamp URL] SCRIPT\n"
-      "Checks SCRIPT as tidemark-lint does, then writes a copy of Tidemark.exe that carries it.\n"
-      "--sign signs the copy (SHA-256, the script's title as description) with osslsigncode;\n"
-      "--timestamp adds an RFC 3161 time-stamp from that server.\n",
-      to);
-}
+constexpr tidemark::tool::Help kHelp = {
+    kToolName,
+    "usage: tidemark-pack --from Tidemark.exe -o REMOVER.exe [--sign CERT.pfx [--sign-password-file FILE]]\n"
+    "                     [--timestamp URL] SCRIPT\n",
+    "Checks SCRIPT as tidemark-lint does (errors refuse it, warnings are shown), then writes a\n"
+    "copy of Tidemark.exe that carries it; a failure leaves no output and an older file as it was.\n",
+    "  --from Tidemark.exe\n"
+    "      the built program to copy (required)\n"
+    "  -o REMOVER.exe\n"
+    "      the program to write (required)\n"
+    "  --sign CERT.pfx\n"
+    "      sign the copy (SHA-256, the script's title as description) with osslsigncode\n"
+    "  --sign-password-file FILE\n"
+    "      the certificate's password, read from FILE (with --sign)\n"
+    "  --timestamp URL\n"
+    "      add an RFC 3161 time-stamp from that server (with --sign)\n",
+    "the remover was written",
+    "the script was refused, or packing or signing failed",
+};
 
 struct Options {
   std::string templatePath;
@@ -86,10 +96,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return haveScript && !options.templatePath.empty() && !options.outputPath.empty() && !signingOptionsAlone;
 }
 
-int Fail(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", kToolName, message.c_str());
-  return kFailed;
-}
+int Fail(const std::string& message) { return tidemark::tool::Report(kToolName, kFailed, message); }
 
 // False when the file cannot be opened or read (a folder opens like a file
 // and fails only when read, by throwing).
@@ -154,22 +161,15 @@ bool ScriptPassesChecker(const std::string& path, const std::string& script) {
 }
 
 int Run(int argc, char** argv) {
-  if (argc == 2 && (std::string_view(argv[1]) == "-h" || std::string_view(argv[1]) == "--help")) {
-    PrintUsage(stdout);
-    return kDone;
-  }
+  if (tidemark::tool::IsHelpRequest(argc, argv)) return tidemark::tool::PrintHelp(kHelp);
   Options options;
-  if (!ParseOptions(argc, argv, options)) {
-    PrintUsage(stderr);
-    return kUsage;
-  }
+  if (!ParseOptions(argc, argv, options)) return tidemark::tool::UsageError(kHelp);
   std::string script, templateImage, unused;
   for (const auto& [path, bytes] :
        {std::pair{&options.scriptPath, &script}, std::pair{&options.templatePath, &templateImage},
         std::pair{&options.signing.certificate, &unused}, std::pair{&options.signing.passwordFile, &unused}}) {
     if (!path->empty() && !ReadWholeFile(*path, *bytes)) {
-      std::fprintf(stderr, "%s: cannot read %s\n", kToolName, path->c_str());
-      return kUsage;
+      return tidemark::tool::Report(kToolName, kUsage, "cannot read " + *path);
     }
   }
   const bool signing = !options.signing.certificate.empty();
@@ -201,7 +201,8 @@ int Run(int argc, char** argv) {
   if (!WriteWholeFile(finished, packed)) return Fail("cannot write " + finished.string());
   if (signing) {
     const tidemark::ScriptIni ini(script);
-    options.signing.description = tidemark::lint::Cp949ToUtf8(ini.LookupValue(tidemark::sections::kAppType, "title"));
+    options.signing.description =
+        tidemark::lint::Cp949ToUtf8(ini.LookupValue(tidemark::sections::kAppType, tidemark::sections::kAppTypeTitle));
     if (!tidemark::pack::SignAndVerify(options.signing, finished.string(), scratch.File("signed.exe").string(),
                                        scratch.File("trust.pem").string(), error)) {
       return Fail(error);

@@ -17,10 +17,10 @@
 // and, when the machine was restarted after the run, after the restart;
 // "dummy" is the stand-in of a target's process, which runs until it is
 // ended; "hold" opens the file without sharing its deletion and keeps it
-// open until it is ended. Exit code 0 when the step succeeded (for "start":
-// the run ended with one of its last lines; for "report": everything
-// removed and nothing else changed), 1 when not, 2 for a wrong command line
-// or unreadable input.
+// open until it is ended. The exit codes are the authoring tools' own
+// (capture/ToolMain.h): 0 when the step succeeded (for "start": the run
+// ended with one of its last lines; for "report": everything removed and
+// nothing else changed), 1 when not.
 #include <windows.h>
 
 #include <cstdio>
@@ -39,22 +39,34 @@ using tidemark::tool::kDone;
 using tidemark::tool::kFailed;
 using tidemark::tool::kUsage;
 
-int Usage() {
-  std::fputs(
-      "usage: tidemark-trial seed SCRIPT PROCESS_FOLDER [--hold-files]\n"
-      "       tidemark-trial start PROGRAM\n"
-      "       tidemark-trial report SCRIPT BEFORE AFTER [--restarted AFTER_RESTART]\n"
-      "                             [--ignore FOLDER]... [--name NAME]\n"
-      "       tidemark-trial dummy\n"
-      "       tidemark-trial hold FILE\n",
-      stderr);
-  return kUsage;
-}
+constexpr const char* kToolName = "tidemark-trial";
 
-int Fail(int code, const std::string& message) {
-  std::fprintf(stderr, "tidemark-trial: %s\n", message.c_str());
-  return code;
-}
+constexpr tidemark::tool::Help kHelp = {
+    kToolName,
+    "usage: tidemark-trial seed SCRIPT PROCESS_FOLDER [--hold-files]\n"
+    "       tidemark-trial start PROGRAM\n"
+    "       tidemark-trial report SCRIPT BEFORE AFTER [--restarted AFTER_RESTART]\n"
+    "                             [--ignore FOLDER]... [--name NAME]\n"
+    "       tidemark-trial dummy\n"
+    "       tidemark-trial hold FILE\n",
+    "The Windows side of a sandbox trial (scripts/try-script.sh runs it): seed what SCRIPT\n"
+    "names with a near miss beside each, start PROGRAM and press Start, judge the run from\n"
+    "tidemark-capture snapshots; dummy stands in for a target's process, hold keeps FILE open.\n",
+    "  --hold-files\n"
+    "      (seed) another program holds each file for a [FILE] entry open, without delete sharing\n"
+    "  --restarted AFTER_RESTART\n"
+    "      (report) the snapshot after the restart that followed the run\n"
+    "  --ignore FOLDER\n"
+    "      (report) changes below FOLDER are not the run's; may be repeated\n"
+    "  --name NAME\n"
+    "      (report) how the verdict names the script\n",
+    "the step succeeded (report: everything removed and nothing else changed)",
+    "the step did not succeed (report: something left or changed outside the script)",
+};
+
+int Usage() { return tidemark::tool::UsageError(kHelp); }
+
+int Fail(int code, const std::string& message) { return tidemark::tool::Report(kToolName, code, message); }
 
 std::string OwnPath() {
   char path[MAX_PATH * 2] = {};
@@ -118,6 +130,7 @@ int Report(int argc, char** argv) {
 }
 
 int Run(int argc, char** argv) {
+  if (tidemark::tool::IsHelpRequest(argc, argv)) return tidemark::tool::PrintHelp(kHelp);
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "seed" && argc == 4) return Seed(argv[2], argv[3], false);
   if (command == "seed" && argc == 5 && std::string(argv[4]) == "--hold-files") return Seed(argv[2], argv[3], true);
@@ -133,5 +146,5 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return tidemark::tool::GuardedMain("tidemark-trial", [&] { return Run(argc, argv); });
+  return tidemark::tool::GuardedMain(kToolName, [&] { return Run(argc, argv); });
 }
