@@ -29,6 +29,7 @@
 
 #include "capture/ToolMain.h"
 #include "capture/WholeFile.h"
+#include "system/ApplicationTitle.h"
 #include "trial/TrialReport.h"
 #include "trial/TrialSeed.h"
 #include "trial/TrialStart.h"
@@ -68,16 +69,10 @@ int Usage() { return tidemark::tool::UsageError(kHelp); }
 
 int Fail(int code, const std::string& message) { return tidemark::tool::Report(kToolName, code, message); }
 
-std::string OwnPath() {
-  char path[MAX_PATH * 2] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  return std::string(path, length);
-}
-
 int Seed(const std::string& scriptPath, const std::string& processFolder, bool holdFiles) {
   std::string script;
   if (!tidemark::capture::ReadWholeFile(scriptPath, script)) return Fail(kUsage, "cannot read " + scriptPath);
-  if (!tidemark::trial::SeedInstallation(script, OwnPath(), processFolder, holdFiles, stdout)) {
+  if (!tidemark::trial::SeedInstallation(script, tidemark::ExecutablePath(), processFolder, holdFiles, stdout)) {
     return Fail(kFailed, scriptPath + " names nothing that a run of the Start button removes");
   }
   return kDone;
