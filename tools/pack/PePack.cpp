@@ -31,7 +31,7 @@ bool Fail(std::string& error, const std::string& message) {
 struct Placement {
   std::size_t resourceIndex = 0;
   std::uint32_t resourceStart = 0;  // RVA
-  std::uint64_t resourceEnd = 0;    // RVA just past the section's memory in the template
+  std::uint64_t resourceEnd = 0;    // RVA just past the section's memory, in the template or packed if larger
   std::uint32_t rawStart = 0;       // file offset of the section's bytes
   std::uint64_t tailStart = 0;      // file offset just past them: what follows moves by fileDelta
   long long fileDelta = 0;
@@ -72,11 +72,13 @@ bool CheckRelocations(std::string_view file, const PeLayout& layout, const Place
       const std::uint16_t type = value >> 12;
       if (type == kRelocationAbsolute) continue;
       const std::uint64_t target = static_cast<std::uint64_t>(page) + (value & 0x0FFF);
-      if (place.InResources(target)) return Fail(error, "a base relocation patches the resource section");
+      // A section that moves is named first: the grown resource section
+      // reaches over its old addresses.
       if (place.Moves(layout, target)) {
         return Fail(error,
                     "a base relocation patches section " + SectionName(layout, target) + ", which would have to move");
       }
+      if (place.InResources(target)) return Fail(error, "a base relocation patches the resource section");
       if (type != kRelocationHighLow && type != kRelocationDir64) {
         if (place.addressDelta == 0) continue;
         return Fail(error, "base relocation type " + std::to_string(type) +
@@ -91,12 +93,12 @@ bool CheckRelocations(std::string_view file, const PeLayout& layout, const Place
           width == 8 ? Read64(file, static_cast<std::size_t>(held)) : Read32(file, static_cast<std::size_t>(held));
       if (address < layout.imageBase) continue;
       const std::uint64_t rva = address - layout.imageBase;
-      if (place.InResources(rva)) {
-        return Fail(error, "the program refers to its resource section by address; rebuilding it would break that");
-      }
       if (place.Moves(layout, rva)) {
         return Fail(error, "the program refers to section " + SectionName(layout, rva) +
                                " by address, so it cannot move to make room for the script");
+      }
+      if (place.InResources(rva)) {
+        return Fail(error, "the program refers to its resource section by address; rebuilding it would break that");
       }
     }
     position += blockSize;
@@ -247,6 +249,9 @@ bool PackScript(std::string_view templateImage, std::string_view script, std::st
   if (layout.pointerToSymbolTable >= place.rawStart && layout.pointerToSymbolTable < place.tailStart) {
     return Fail(error, "the symbol table lies inside the resource section");
   }
+  // A pointer past the end would wrap around when the file grows, and then
+  // point into the new resource section.
+  if (layout.pointerToSymbolTable > contentEnd) return Fail(error, "the symbol table lies outside the file");
 
   if (!SetResource(root, kRcdataType, kScriptResourceName, kKoreanLanguage, std::string(script))) {
     return Fail(error, "the template's resource tree has a leaf where RCDATA/RESDATA needs a table");
@@ -265,6 +270,9 @@ bool PackScript(std::string_view templateImage, std::string_view script, std::st
   if (place.resourceIndex + 1 < layout.sections.size()) {
     place.addressDelta = static_cast<long long>(newMemoryEnd) - layout.sections[place.resourceIndex + 1].virtualAddress;
   }
+  // The grown section covers addresses that lay in its slack before: a base
+  // relocation there would patch the script when the program is loaded.
+  place.resourceEnd = std::max<std::uint64_t>(place.resourceEnd, newMemoryEnd);
 
   if (!CheckMovableSections(layout, place, error) || !CheckRelocations(templateImage, layout, place, error) ||
       !CheckDebugDirectory(templateImage, layout, place, error)) {

@@ -79,11 +79,16 @@ class TreeReader {
     if (!Fits(offset, kDataEntrySize)) return Fail("a resource data entry lies outside the resource section");
     const std::uint32_t rva = Read32(m_section, offset);
     const std::uint32_t size = Read32(m_section, offset + 4);
-    const long long at = m_layout.FileOffsetOfRva(rva, size);
-    if (at < 0) return Fail("a resource's data lies outside the file");
     m_totalData += size;
     if (m_totalData > kMaxResourceData) return Fail("the resources hold more than 512 MB of data");
-    entry.data = std::string(m_file.substr(static_cast<std::size_t>(at), size));
+    // Empty data has no bytes to find: it may sit at the very end of its
+    // section, where the rebuilt section puts an empty resource that sorts
+    // last.
+    if (size != 0) {
+      const long long at = m_layout.FileOffsetOfRva(rva, size);
+      if (at < 0) return Fail("a resource's data lies outside the file");
+      entry.data = std::string(m_file.substr(static_cast<std::size_t>(at), size));
+    }
     entry.codePage = Read32(m_section, offset + 8);
     entry.reserved = Read32(m_section, offset + 12);
     return true;
