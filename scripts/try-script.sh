@@ -1,27 +1,32 @@
 #!/usr/bin/env bash
-# A sandbox trial of a removal script: proof that the program built with it
+# A sandbox trial of a removal script: proof that a Tidemark.exe carrying it
 # removes what the script names, and nothing else.
 #
 #   scripts/try-script.sh [--keep] [--hold-files] SCRIPT
 #
-# Builds a Tidemark.exe that embeds SCRIPT (through the build's script check),
-# makes a throwaway WoW64 Wine prefix whose shell folders are plain folders
-# (in a default prefix they lead into the Linux home, and the trial must never
-# touch host files) and which has no drive but C:, seeds there what the
-# script names with a near miss beside each entry, prints the preview, takes a
-# snapshot, presses Start in the real program, takes another snapshot and
-# judges the run: one line per entry (removed, left, refused, nothing to do),
-# one line per change outside what the script names, and last
-# "N removed, M left, K changed outside the script". When the run leaves
-# deletions for the next restart (its last line says so, or Windows' list of
-# them is not empty), the trial restarts the sandbox after that snapshot and
-# takes a third; an entry whose target went only then is "removed at
-# restart", and counts as removed. Exits with 0 only when M and K are 0. The
-# prefix and its processes go at the end, also when the trial is
+# Puts SCRIPT into a copy of the shipped build's Tidemark.exe with
+# tidemark-pack (which checks it first: a refused script stops here, with the
+# checker's findings), copies a clean WoW64 Wine prefix whose shell folders
+# are plain folders (in a default prefix they lead into the Linux home, and
+# the trial must never touch host files) and which has no drive but C:,
+# seeds there what the script names with a near miss beside each entry,
+# prints the preview, takes a snapshot, presses Start in the real program,
+# takes another snapshot and judges the run: one line per entry (removed,
+# left, refused, nothing to do), one line per change outside what the script
+# names, and last "N removed, M left, K changed outside the script". When the
+# run leaves deletions for the next restart (its last line says so, or
+# Windows' list of them is not empty), the trial restarts the sandbox after
+# that snapshot and takes a third; an entry whose target went only then is
+# "removed at restart", and counts as removed. Exits with 0 only when M and K
+# are 0. The prefix and its processes go at the end, also when the trial is
 # interrupted; --keep leaves the prefix for a look. --hold-files has another
 # program hold each file seeded for [FILE] open without delete sharing, as a
 # browser holds its add-on's DLL: the run can only schedule those for the
 # restart.
+#
+# The programs come from the build folder's win32 and host builds, built here
+# only when they are missing or older than their sources; the clean prefix is
+# made by the first trial of a build folder and copied by every later one.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TIDEMARK_BUILD_DIR:-$root/build}
@@ -45,6 +50,10 @@ if [ ! -f "$1" ]; then
   exit 2
 fi
 script=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+# As the author named it, for the findings and the verdict; tidemark-pack
+# would take a name starting with "-" for an option.
+script_name=$1
+case "$script_name" in -*) script_name=./$script_name ;; esac
 
 "$root/scripts/install-deps.sh"
 
@@ -57,37 +66,47 @@ else
   echo "NOT RUN: this machine's kernel cannot run 32-bit programs; the trial uses the win64 build instead of the shipped one"
   preset=win64
 fi
-
-echo "== building Tidemark.exe with $script"
-program_build="$trial_build/$preset"
 mkdir -p "$trial_build"
-if ! cmake --preset "$preset" -S "$root" -B "$program_build" -DTIDEMARK_TESTS=OFF "-DTIDEMARK_SCRIPT=$script" >"$trial_build/configure.log" 2>&1; then
-  cat "$trial_build/configure.log"
-  echo "try-script: the build cannot take $script" >&2
-  exit 1
-fi
-if ! cmake --build "$program_build" -j "$(nproc)" --target Tidemark tidemark_preview tidemark_capture tidemark_trial >"$trial_build/build.log" 2>&1; then
-  # The script check's findings name the lines; the compiler's output is in the log.
-  grep -E ':[0-9]+: (error|warning|note):|refused' "$trial_build/build.log" || tail -20 "$trial_build/build.log"
-  echo "try-script: the build refused $script" >&2
-  exit 1
-fi
 
-# The sandbox: a fresh prefix of its own, never the tests' one.
+# The sandbox: a folder for the trial's files and a copy of a clean prefix
+# that the first trial of this build folder made (below). The prefix lives in
+# memory where there is room (/dev/shm, a tmpfs): copying and removing its
+# 1.3 GB there takes a fraction of the time on disk, and it never outlives
+# the trial. The copy starts now, to run beside the builds.
+template="$trial_build/prefix-template"
+template_marker=.tidemark-template
 sandbox=$(mktemp -d "$trial_build/sandbox.XXXXXX")
-trap 'rm -rf "$sandbox"' EXIT
-export TIDEMARK_WINEPREFIX="$sandbox/prefix"
-wine_session_dir="$sandbox"
-# The session's exit handler ends the sandbox's processes, then this
-# removes the prefix; an interruption (Ctrl+C) ends the script through it.
+prefix_home=
+copying=
+
+# One clean-up for every way out, whether or not the Wine session has begun:
+# until then it is the EXIT trap itself; sourcing wine-session.sh replaces
+# that trap with the session's, which ends the sandbox's processes and then
+# calls this hook by name. It may run twice (a session script that chains
+# traps); the second time finds nothing to do.
+cleaned_up=0
 wine_session_then_cleanup() {
-  "$WINESERVER" -w >/dev/null 2>&1 || true
-  if [ "$keep" = 1 ]; then
-    echo "The trial's prefix stays: $TIDEMARK_WINEPREFIX"
+  [ "$cleaned_up" = 0 ] || return 0
+  cleaned_up=1
+  # A background command ignores Ctrl+C: the copy is ended here.
+  if [ -n "$copying" ]; then
+    kill "$copying" 2>/dev/null || true
+    wait "$copying" 2>/dev/null || true
+  fi
+  if [ -n "${WINESERVER:-}" ] && [ -n "$prefix_home" ] && [ -d "$prefix_home/prefix" ]; then
+    WINEPREFIX="$prefix_home/prefix" "$WINESERVER" -k >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix_home/prefix" "$WINESERVER" -w >/dev/null 2>&1 || true
+  fi
+  if [ "$keep" = 1 ] && [ -n "$prefix_home" ] && [ -d "$prefix_home/prefix" ]; then
+    echo "The trial's prefix stays: $prefix_home/prefix"
   else
-    rm -rf "$sandbox"
+    if [ -n "$prefix_home" ] && [ "$prefix_home" != "$sandbox" ]; then
+      rm -rf "$prefix_home" || echo "try-script: $prefix_home could not be removed" >&2
+    fi
+    rm -rf "$sandbox" || echo "try-script: $sandbox could not be removed" >&2
   fi
 }
+trap wine_session_then_cleanup EXIT
 # Wine programs take Ctrl+C as their console's and may go on, and so would
 # this script after them: the signal is noted and the trial stops after the
 # step it came in.
@@ -99,28 +118,141 @@ stop_if_interrupted() {
     exit 130
   fi
 }
+
+if [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ] && [ -w /dev/shm ] &&
+   [ "$(df --output=avail -B 1G /dev/shm 2>/dev/null | tail -n 1 | tr -d ' ')" -ge 4 ] 2>/dev/null; then
+  prefix_home=$(mktemp -d /dev/shm/tidemark-trial.XXXXXX)
+else
+  prefix_home=$sandbox
+fi
+prefix="$prefix_home/prefix"
+echo "== the sandbox's prefix: $prefix"
+if [ -e "$template/$template_marker" ]; then
+  cp -a "$template" "$prefix" &
+  copying=$!
+fi
+
+# build_targets FOLDER PRESET OUTPUT... -- TARGET...: builds the targets
+# unless all their outputs exist and no source, build file or setting of
+# FOLDER has changed since the last build of them here (make's own check of
+# an unchanged tree takes a second or two, this one a few milliseconds); a
+# build then decides file by file. FOLDER is configured with PRESET once.
+# The mark of a build is the time it started: a file saved during the build
+# is newer and brings the next one.
+build_targets() {
+  local folder=$1 preset=$2 log="$trial_build/$2-build.log" built="$trial_build/$2-built" outputs_there=1
+  shift 2
+  while [ "$1" != -- ]; do
+    [ -f "$folder/$1" ] || outputs_there=0
+    shift
+  done
+  shift
+  if [ "$outputs_there" = 1 ] && [ -f "$built" ] && [ -f "$folder/CMakeCache.txt" ] &&
+     [ -z "$(find "$root/src" "$root/tools" "$root/res" "$root/cmake" "$root/CMakeLists.txt" \
+               "$root/CMakePresets.json" "$folder/CMakeCache.txt" -newer "$built" -print -quit)" ]; then
+    return 0
+  fi
+  : >"$built.next"
+  echo "== building $* in $folder"
+  : >"$log"
+  if [ ! -f "$folder/CMakeCache.txt" ] &&
+     ! cmake --preset "$preset" -S "$root" -B "$folder" >>"$log" 2>&1; then
+    stop_if_interrupted
+    tail -20 "$log"
+    echo "try-script: the $preset build cannot be configured (log: $log)" >&2
+    exit 1
+  fi
+  if ! cmake --build "$folder" -j "$(nproc)" --target "$@" >>"$log" 2>&1; then
+    stop_if_interrupted
+    grep -E ':[0-9]+: (error|warning|note):' "$log" || tail -20 "$log"
+    echo "try-script: the $preset build failed (log: $log)" >&2
+    exit 1
+  fi
+  mv -f "$built.next" "$built"
+  stop_if_interrupted
+}
+program_build="$build/$preset"
+build_targets "$program_build" "$preset" Tidemark.exe tidemark-preview.exe tidemark-capture.exe tidemark-trial.exe \
+  -- Tidemark tidemark_preview tidemark_capture tidemark_trial
+build_targets "$build/host" host tidemark-pack -- tidemark_pack
+
+# The checker's findings, if any, come from tidemark-pack itself; its exit
+# code says whether the script was taken.
+echo "== packing $script_name into the shipped Tidemark.exe"
+pack_rc=0
+"$build/host/tidemark-pack" --from "$program_build/Tidemark.exe" -o "$sandbox/Tidemark.exe" "$script_name" ||
+  pack_rc=$?
+stop_if_interrupted
+if [ "$pack_rc" != 0 ]; then
+  echo "try-script: $script_name was refused (tidemark-pack exited with $pack_rc); nothing was tried" >&2
+  exit $((pack_rc == 2 ? 2 : 1))
+fi
+
+if [ -n "$copying" ]; then
+  copy_rc=0
+  wait "$copying" || copy_rc=$?
+  # A Ctrl+C ends the wait, not the copy: the clean-up ends that.
+  stop_if_interrupted
+  copying=
+  if [ "$copy_rc" != 0 ]; then
+    echo "try-script: the clean prefix $template could not be copied" >&2
+    exit 1
+  fi
+else
+  echo "== making the clean prefix (the first trial of this build folder)"
+fi
+
+# Without a copy, the session makes a new prefix in the sandbox.
+export TIDEMARK_WINEPREFIX="$prefix"
+wine_session_dir="$sandbox"
 # shellcheck source=wine-session.sh
 source "$root/scripts/wine-session.sh"
 stop_if_interrupted
 
-# Plain folders for every link that Wine made into the Linux home, and no
-# drive but C: (Z: is the Linux root). Wine's own processes of the session
-# (the desktop's explorer among them) are ended first and started again after,
-# so that none of them holds on to the old layout.
-"$WINESERVER" -k >/dev/null 2>&1 || true
-"$WINESERVER" -w >/dev/null 2>&1 || true
 drive_c="$WINEPREFIX/drive_c"
-while IFS= read -r -d '' link; do
-  rm -f "$link"
-  mkdir -p "$link"
-done < <(find "$drive_c/users" -type l -print0)
-find "$WINEPREFIX/dosdevices" -mindepth 1 -maxdepth 1 ! -name 'c:' -exec rm -f {} +
+# Links that Wine made into the Linux home, and drives other than C: (Z: is
+# the Linux root). Wine's boot adds a serial port's name (com1) to every
+# prefix it starts; that one is not a drive.
+layout_is_clean() {
+  [ -z "$(find "$drive_c/users" -type l -print -quit)" ] &&
+    [ -z "$(find "$WINEPREFIX/dosdevices" -mindepth 1 -maxdepth 1 -name '?:*' ! -name 'c:' -print -quit)" ]
+}
+# A copy that Wine's boot has just brought up to another Wine version is
+# cleaned and kept as the new template.
+made_here=0
+if [ ! -e "$WINEPREFIX/$template_marker" ] ||
+   ! cmp -s "$WINEPREFIX/.update-timestamp" "$template/.update-timestamp"; then
+  made_here=1
+fi
+if [ "$made_here" = 1 ] || ! layout_is_clean; then
+  # Plain folders for the links, and no drive but C:. Wine's own processes
+  # of the session (the desktop's explorer among them) are ended first, so
+  # that none of them holds on to the old layout, and so that nothing writes
+  # to the prefix while it is copied as the template.
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
+  while IFS= read -r -d '' link; do
+    rm -f "$link"
+    mkdir -p "$link"
+  done < <(find "$drive_c/users" -type l -print0)
+  find "$WINEPREFIX/dosdevices" -mindepth 1 -maxdepth 1 ! -name 'c:' -exec rm -f {} +
+  if [ "$made_here" = 1 ]; then
+    : >"$WINEPREFIX/$template_marker"
+    # Published by a rename, so that a trial copies a whole template or
+    # none; of two first trials at once, the second keeps its own to itself.
+    cp -a "$WINEPREFIX" "$sandbox/template"
+    if [ -d "$template" ]; then mv -T "$template" "$sandbox/stale-template" 2>/dev/null || true; fi
+    mv -T "$sandbox/template" "$template" 2>/dev/null || true
+  fi
+  stop_if_interrupted
+fi
 "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
 
 work="$drive_c/tidemark-trial"
 mkdir -p "$work"
-cp "$program_build/Tidemark.exe" "$program_build/tidemark-preview.exe" "$program_build/tidemark-capture.exe" \
-   "$program_build/tidemark-trial.exe" "$work/"
+mv "$sandbox/Tidemark.exe" "$work/Tidemark.exe"
+cp "$program_build/tidemark-preview.exe" "$program_build/tidemark-capture.exe" "$program_build/tidemark-trial.exe" \
+   "$work/"
 cp "$script" "$work/script.ini"
 win_work='C:\tidemark-trial'
 
