@@ -16,10 +16,13 @@
 #include "pack/PeLayout.h"
 #include "pack/PePack.h"
 #include "pack/ResourceTree.h"
+#include "support/SyntheticPe.h"
 #include "support/TestFiles.h"
 
 namespace tidemark::pack {
 namespace {
+
+using synthetic::SectionBytes;
 
 struct Template {
   const char* path;
@@ -38,17 +41,6 @@ class PackTemplates : public ::testing::TestWithParam<Template> {
   }
   std::string m_template;
 };
-
-std::map<std::string, std::string> SectionBytes(const std::string& image) {
-  PeLayout layout;
-  std::string error;
-  EXPECT_TRUE(ReadPeLayout(image, layout, error)) << error;
-  std::map<std::string, std::string> bytes;
-  for (const SectionHeader& section : layout.sections) {
-    bytes[section.name] = image.substr(section.pointerToRawData, section.FileSize());
-  }
-  return bytes;
-}
 
 void Flatten(const ResourceTable& table, const std::string& path, std::map<std::string, std::string>& leaves) {
   for (const ResourceEntry& entry : table.entries) {
@@ -107,7 +99,7 @@ TEST_P(PackTemplates, ScriptsGoInAndEverythingElseStays) {
 
     std::map<std::string, std::string> sectionsBefore = SectionBytes(m_template), sectionsAfter = SectionBytes(packed);
     EXPECT_EQ(sectionsAfter.erase(".rsrc"), 1u);
-    sectionsBefore.erase(".rsrc");
+    EXPECT_EQ(sectionsBefore.erase(".rsrc"), 1u);
     EXPECT_EQ(sectionsAfter, sectionsBefore);
 
     PeLayout layout;

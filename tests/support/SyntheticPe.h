@@ -227,4 +227,17 @@ inline std::string MakeImage(const ImageOptions& options) {
   return image;
 }
 
+// A section's bytes in the file as its header says, by name; empty when the
+// image has no readable layout, so that a comparison with it fails.
+inline std::map<std::string, std::string> SectionBytes(const std::string& image) {
+  PeLayout layout;
+  std::string error;
+  std::map<std::string, std::string> bytes;
+  if (!ReadPeLayout(image, layout, error)) return bytes;
+  for (const SectionHeader& section : layout.sections) {
+    bytes[section.name] = image.substr(section.pointerToRawData, section.FileSize());
+  }
+  return bytes;
+}
+
 }  // namespace tidemark::pack::synthetic

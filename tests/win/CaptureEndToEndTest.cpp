@@ -128,8 +128,11 @@ capture::Snapshot TakeSnapshot(const std::string& name) {
 
 // A copy of the real program with the script as its embedded one, replaced
 // the way a resource compiler would have put it there.
+int ScriptResources(const std::string& program, std::string& found);
+
 // The built Tidemark.exe with the script put in by tidemark-pack's own PE
-// work, as an author makes a remover.
+// work, as an author makes a remover; false unless the resource functions
+// then find exactly one Korean RESDATA, holding the script's bytes.
 bool ProgramWithScript(const std::string& program, const std::string& script) {
   std::string templateImage;
   if (!capture::ReadWholeFile(WindowsPath(TIDEMARK_EXE), templateImage)) return false;
@@ -140,10 +143,17 @@ bool ProgramWithScript(const std::string& program, const std::string& script) {
     ADD_FAILURE() << error;
     return false;
   }
-  const UniqueFile file(CreateFileA(program.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  return file && WriteFile(file.get(), packed.data(), static_cast<DWORD>(packed.size()), &written, nullptr) &&
-         written == packed.size();
+  {
+    // Closed before the resource functions map the file.
+    const UniqueFile file(CreateFileA(program.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    if (!file || !WriteFile(file.get(), packed.data(), static_cast<DWORD>(packed.size()), &written, nullptr) ||
+        written != packed.size()) {
+      return false;
+    }
+  }
+  std::string found;
+  return ScriptResources(program, found) == 1 && found == script;
 }
 
 BOOL CALLBACK CountLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR count) {
@@ -221,9 +231,6 @@ TEST(CaptureEndToEnd, TheDraftOfAnObservedInstallationRemovesItAndNothingElse) {
 
   const std::string program = kWork + "\\Tidemark.exe";
   ASSERT_TRUE(ProgramWithScript(program, script));
-  std::string packedScript;
-  ASSERT_EQ(ScriptResources(program, packedScript), 1);
-  EXPECT_EQ(packedScript, script);
   const trial::StartRun run = trial::PressStart(program);
   ASSERT_EQ(run.end, trial::RunEnd::Completed) << run.problem;
   EXPECT_TRUE(target.AgentEnded());
@@ -248,9 +255,6 @@ TEST(PackedProgram, AMegabyteScriptMovesTheRelocationsAndTheProgramStillRuns) {
   CreateDirectoryA(kWork.c_str(), nullptr);
   const std::string program = kWork + "\\Tidemark.exe";
   ASSERT_TRUE(ProgramWithScript(program, script));
-  std::string packedScript;
-  ASSERT_EQ(ScriptResources(program, packedScript), 1);
-  EXPECT_EQ(packedScript, script);
   const trial::StartRun run = trial::PressStart(program);
   EXPECT_EQ(run.end, trial::RunEnd::Completed) << run.problem;
   RemoveTree(kWork);

@@ -169,6 +169,29 @@ TEST_F(FileSteps, AFileInUseGoesAtTheRestartAndItsFolderAfterIt) {
   EXPECT_TRUE(FileExists(neighbour + "\\hook.dll"));
 }
 
+TEST_F(FileSteps, AFolderHoldingWhatTheRunKeepsIsNeverScheduled) {
+  // The file in use goes at the restart, but the folder still holds a
+  // subfolder the run never enters: scheduling the folder would be
+  // scheduling nothing (it is not empty then) or, worse, something the
+  // script does not name; neither it nor the subfolder may be scheduled.
+  const testing::PendingOperationsOfTheCase pending(Wide(target));
+  CreateDirectoryA((target + "\\sub").c_str(), nullptr);
+  WriteFileBytes(target + "\\sub\\kept.dat", "x");
+  WriteFileBytes(target + "\\hook.dll", "x");
+  const HANDLE holder =
+      CreateFileA((target + "\\hook.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  Run(testing::DefaultScriptBytes());
+  CloseHandle(holder);
+  std::vector<std::wstring> ours;
+  const std::vector<std::wstring> strings = testing::PendingOperationsOfTheCase::Read();
+  for (std::size_t i = 0; i + 1 < strings.size(); i += 2) {
+    if (strings[i].find(Wide(target)) != std::wstring::npos) ours.push_back(strings[i]);
+  }
+  EXPECT_EQ(ours, (std::vector<std::wstring>{L"\\??\\" + Wide(target) + L"\\hook.dll"}));
+  EXPECT_TRUE(FileExists(target + "\\sub\\kept.dat"));
+}
+
 TEST_F(FileSteps, AFileThatNoRestartRemovesIsNamedAsLeft) {
   // A name ending in a dot is trimmed away by every ordinary path, so the
   // file cannot be reached by its folder and name: it stays, and is said to.
