@@ -75,6 +75,8 @@ mkdir -p "$trial_build"
 # the trial. The copy starts now, to run beside the builds.
 template="$trial_build/prefix-template"
 template_marker=.tidemark-template
+# What the marker holds: a template of another make is made again.
+template_make="unmanaged windows"
 sandbox=$(mktemp -d "$trial_build/sandbox.XXXXXX")
 prefix_home=
 copying=
@@ -217,14 +219,28 @@ layout_is_clean() {
   [ -z "$(find "$drive_c/users" -type l -print -quit)" ] &&
     [ -z "$(find "$WINEPREFIX/dosdevices" -mindepth 1 -maxdepth 1 -name '?:*' ! -name 'c:' -print -quit)" ]
 }
-# A copy that Wine's boot has just brought up to another Wine version is
-# cleaned and kept as the new template.
+# A copy that Wine's boot has just brought up to another Wine version, or
+# of a template of another make, is cleaned and kept as the new template.
 made_here=0
 if [ ! -e "$WINEPREFIX/$template_marker" ] ||
+   [ "$(cat "$WINEPREFIX/$template_marker")" != "$template_make" ] ||
    ! cmp -s "$WINEPREFIX/.update-timestamp" "$template/.update-timestamp"; then
   made_here=1
 fi
 if [ "$made_here" = 1 ] || ! layout_is_clean; then
+  if [ "$made_here" = 1 ]; then
+    # The sandbox's windows are Wine's own, not a window manager's. The
+    # display has no window manager, and Wine's X11 driver waits 2 s for
+    # one to confirm each managed window it hides: the program took 4 s to
+    # end after its window was closed. (A virtual desktop would avoid the
+    # wait too, but Wine rewrites the display adapter's registry key for
+    # each program that joins one, a change outside the script.)
+    if ! tidemark_on_wine_cpu "$WINE64_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+         >>"$wine_session_log" 2>&1 </dev/null; then
+      echo "try-script: the sandbox's window setting cannot be made (log: $wine_session_log)" >&2
+      exit 1
+    fi
+  fi
   # Plain folders for the links, and no drive but C:. Wine's own processes
   # of the session (the desktop's explorer among them) are ended first, so
   # that none of them holds on to the old layout, and so that nothing writes
@@ -237,7 +253,7 @@ if [ "$made_here" = 1 ] || ! layout_is_clean; then
   done < <(find "$drive_c/users" -type l -print0)
   find "$WINEPREFIX/dosdevices" -mindepth 1 -maxdepth 1 ! -name 'c:' -exec rm -f {} +
   if [ "$made_here" = 1 ]; then
-    : >"$WINEPREFIX/$template_marker"
+    echo "$template_make" >"$WINEPREFIX/$template_marker"
     # Published by a rename, so that a trial copies a whole template or
     # none; of two first trials at once, the second keeps its own to itself.
     cp -a "$WINEPREFIX" "$sandbox/template"
@@ -246,7 +262,7 @@ if [ "$made_here" = 1 ] || ! layout_is_clean; then
   fi
   stop_if_interrupted
 fi
-"$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
+tidemark_on_wine_cpu "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
 
 work="$drive_c/tidemark-trial"
 mkdir -p "$work"
@@ -261,7 +277,7 @@ win_work='C:\tidemark-trial'
 cd "$work"
 in_sandbox() {
   local out="$sandbox/out.txt" err="$sandbox/err.txt" rc=0
-  "$WINE64_LOADER" "$win_work\\$1" "${@:2}" >"$out" 2>"$err" </dev/null || rc=$?
+  tidemark_on_wine_cpu "$WINE64_LOADER" "$win_work\\$1" "${@:2}" >"$out" 2>"$err" </dev/null || rc=$?
   iconv -f CP949 -t UTF-8 -c "$out" | tr -d '\r'
   iconv -f CP949 -t UTF-8 -c "$err" | tr -d '\r' | grep -v '^\(registry keys\|folders\):' >&2 || true
   stop_if_interrupted
@@ -295,14 +311,14 @@ if grep -qx 'the run ended: complete at the restart' "$started" ||
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w >/dev/null 2>&1 || true
   stop_if_interrupted
-  if ! "$WINE64_LOADER" wineboot -r >>"$wine_session_log" 2>&1 </dev/null; then
+  if ! tidemark_on_wine_cpu "$WINE64_LOADER" wineboot -r >>"$wine_session_log" 2>&1 </dev/null; then
     stop_if_interrupted
     tail -20 "$wine_session_log"
     echo "try-script: the restart of the sandbox failed" >&2
     exit 1
   fi
   stop_if_interrupted
-  "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
+  tidemark_on_wine_cpu "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
   echo "== after the restart"
   in_sandbox tidemark-capture.exe snapshot "$win_work\\restarted.snap" --files-below 'C:\'
   report_options+=(--restarted "$win_work\\restarted.snap")

@@ -83,7 +83,7 @@ fi
 # Preparing a fresh prefix takes a while; do it once, with the output going
 # to a file (Wine's services inherit it and would hold a pipe open).
 mkdir -p "$WINEPREFIX"
-if ! "$WINE64_LOADER" wineboot -i >>"$wine_session_log" 2>&1 </dev/null; then
+if ! tidemark_on_wine_cpu "$WINE64_LOADER" wineboot -i >>"$wine_session_log" 2>&1 </dev/null; then
   echo "error: Wine could not prepare the prefix $WINEPREFIX; the last lines of $wine_session_log:" >&2
   tail -n 5 "$wine_session_log" >&2
   exit 1
@@ -96,4 +96,4 @@ if [ "$TIDEMARK_RUNS_32BIT" = 1 ]; then
   touch "$wow64_marker"
 fi
 # Keep one server for the whole session rather than one per test program.
-"$WINESERVER" -p >>"$wine_session_log" 2>&1 </dev/null || true
+tidemark_on_wine_cpu "$WINESERVER" -p >>"$wine_session_log" 2>&1 </dev/null || true
