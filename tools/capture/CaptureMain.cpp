@@ -21,8 +21,8 @@
 #include "capture/ScriptDraft.h"
 #include "capture/SnapshotFile.h"
 #include "capture/SnapshotTaker.h"
-#include "capture/ToolMain.h"
 #include "capture/WholeFile.h"
+#include "common/ToolMain.h"
 
 namespace {
 

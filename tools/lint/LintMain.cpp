@@ -4,7 +4,7 @@
 //
 // Prints one finding a line, "SCRIPT:LINE: error|warning|note: message", and
 // nothing for a clean script. The exit codes are the authoring tools' own
-// (capture/ToolMain.h): 1 when there is an error.
+// (common/ToolMain.h): 1 when there is an error.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "capture/ToolMain.h"
+#include "common/ToolMain.h"
 #include "lint/ScriptLint.h"
 #include "lint/TerminalText.h"
 

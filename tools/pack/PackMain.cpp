@@ -8,7 +8,7 @@
 // RESDATA, optionally signs the copy, and writes it through a scratch folder
 // beside REMOVER.exe, so that a failure leaves no output and an older file
 // at that path untouched. The exit codes are the authoring tools' own
-// (capture/ToolMain.h): 1 when the script is refused or the packing fails.
+// (common/ToolMain.h): 1 when the script is refused or the packing fails.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -20,7 +20,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "capture/ToolMain.h"
+#include "common/ToolMain.h"
 #include "lint/ScriptLint.h"
 #include "lint/TerminalText.h"
 #include "pack/CodeSigning.h"

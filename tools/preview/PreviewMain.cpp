@@ -6,7 +6,7 @@
 //   tidemark-preview --exe PATH\Tidemark.exe
 //   tidemark-preview                  (the Tidemark.exe beside this program)
 //
-// The exit codes are the authoring tools' own (capture/ToolMain.h); a script
+// The exit codes are the authoring tools' own (common/ToolMain.h); a script
 // or program that cannot be read is a wrong input (2).
 #include <windows.h>
 
@@ -16,7 +16,7 @@
 #include <iterator>
 #include <string>
 
-#include "capture/ToolMain.h"
+#include "common/ToolMain.h"
 #include "engine/Preview.h"
 #include "engine/ShellFolderLookup.h"
 #include "preview/PreviewReport.h"

@@ -18,7 +18,7 @@
 // "dummy" is the stand-in of a target's process, which runs until it is
 // ended; "hold" opens the file without sharing its deletion and keeps it
 // open until it is ended. The exit codes are the authoring tools' own
-// (capture/ToolMain.h): 0 when the step succeeded (for "start": the run
+// (common/ToolMain.h): 0 when the step succeeded (for "start": the run
 // ended with one of its last lines; for "report": everything removed and
 // nothing else changed), 1 when not.
 #include <windows.h>
@@ -27,8 +27,8 @@
 #include <string>
 #include <vector>
 
-#include "capture/ToolMain.h"
 #include "capture/WholeFile.h"
+#include "common/ToolMain.h"
 #include "system/ApplicationTitle.h"
 #include "trial/TrialReport.h"
 #include "trial/TrialSeed.h"
