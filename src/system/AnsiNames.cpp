@@ -23,10 +23,14 @@ std::string AnsiFromWide(const std::wstring& name) {
   return ansi;
 }
 
-bool IsExactAnsiName(const std::wstring& name) {
-  if (name.empty() || name.find_first_of(L"\\/:") != std::wstring::npos) return false;
+bool ConvertsExactly(const std::wstring& name) {
   // The round trip catches every lossy conversion: a best-fit look-alike and
   // the default character "?" both come back as another character.
+  return WideFromAnsi(AnsiFromWide(name)) == name;
+}
+
+bool IsExactAnsiName(const std::wstring& name) {
+  if (name.empty() || name.find_first_of(L"\\/:") != std::wstring::npos) return false;
   const std::string ansi = AnsiFromWide(name);
   return !ansi.empty() && ansi.find_first_of("\\/:") == std::string::npos && WideFromAnsi(ansi) == name;
 }

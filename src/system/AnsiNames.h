@@ -22,8 +22,12 @@ std::wstring WideFromAnsi(const std::string& text);
 std::string AnsiFromWide(const std::wstring& name);
 
 // True when the ANSI form of the name converts back to exactly the same wide
-// name and holds no "\", "/" or ":", so that joining it to its folder or
-// key reaches this entry and nothing else.
+// name: no best-fit look-alike and no "?" for a character the code page
+// lacks. The empty name (a key's default value) converts exactly.
+bool ConvertsExactly(const std::wstring& name);
+
+// True when the name converts exactly and holds no "\", "/" or ":", so that
+// joining it to its folder or key reaches this entry and nothing else.
 bool IsExactAnsiName(const std::wstring& name);
 
 }  // namespace tidemark

@@ -56,11 +56,22 @@ void SetString(HKEY root, const std::string& path, const char* name, const std::
 
 void DeleteTree(HKEY root, const std::string& path) { RegDeleteTreeA(root, path.c_str()); }
 
+// A Run value whose name code page 949 lacks a character of: RegEnumValueA
+// lists it as "CaptureFakeAgent\Update" (U+20A9 WON SIGN as a backslash).
+const std::wstring kBestFitRunValue = L"CaptureFakeAgent\u20A9Update";
+
 void DeleteRunValue(HKEY root) {
   UniqueHKey key;
   if (RegOpenKeyExA(root, expected::kRunKeyPath, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
     RegDeleteValueA(key.get(), kFakeRunValue);
+    RegDeleteValueW(key.get(), kBestFitRunValue.c_str());
   }
+}
+
+bool RunValueExists(HKEY root, const std::wstring& name) {
+  UniqueHKey key;
+  return RegOpenKeyExA(root, expected::kRunKeyPath, 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS &&
+         RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 // The fake target: a running agent started from its own folder, Run values
@@ -87,6 +98,13 @@ class FakeTarget {
     const std::string command = "\"" + m_programFolder + "\\capturefakeagent.exe\" /tray";
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
       SetString(root, expected::kRunKeyPath, kFakeRunValue, command);
+    UniqueHKey run;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, expected::kRunKeyPath, 0, KEY_SET_VALUE, run.put()), ERROR_SUCCESS);
+    const std::wstring wideCommand(command.begin(), command.end());  // ASCII
+    ASSERT_EQ(RegSetValueExW(run.get(), kBestFitRunValue.c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(wideCommand.c_str()),
+                             static_cast<DWORD>((wideCommand.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
     const std::string entry = std::string(expected::kUninstallKeyPath) + kFakeName;
     SetString(HKEY_LOCAL_MACHINE, entry, "DisplayName", "\xC4\xB8\xC3\xB3 \xC6\xE4\xC0\xCC\xC5\xA9");  // 캡처 페이크
     SetString(HKEY_LOCAL_MACHINE, entry, "Publisher", "Fake Co.");
@@ -236,6 +254,10 @@ TEST(CaptureEndToEnd, TheDraftOfAnObservedInstallationRemovesItAndNothingElse) {
   EXPECT_TRUE(target.AgentEnded());
   const capture::Snapshot removed = TakeSnapshot("removed.snap");
 
+  // The best-fit Run value is passed over: no entry may name its look-alike,
+  // which would delete another value or none. It is the one thing left.
+  EXPECT_EQ(script.find("CaptureFakeAgent\\Update"), std::string::npos);
+  EXPECT_TRUE(RunValueExists(HKEY_CURRENT_USER, kBestFitRunValue));
   const trial::TrialVerdict verdict = trial::JudgeTrial(script, installed, removed, {});
   EXPECT_NE(script.find(std::string("Software\\") + kKoreanName), std::string::npos) << "two keys below Software";
   EXPECT_GE(verdict.removed, 11u) << trial::FormatTrialVerdict("draft.ini", verdict);

@@ -200,6 +200,24 @@ class RegistryWalk {
     return names;
   }
 
+  // A value's name is asked for again in its wide form: RegEnumValueA hands
+  // back a best-fit look-alike for a character that code page 949 lacks
+  // ("Agent<won>x" as "Agent\x"), and a draft entry of that name would
+  // delete another value, or none. Such a value is passed over, as such keys
+  // and files are. (A value's name may hold a backslash of its own.) The
+  // wide name must be the ANSI one's, in case the key changed in between.
+  static bool HasExactAnsiName(HKEY key, DWORD index, const std::string& ansiName) {
+    // An exact name has no more wide characters than ANSI bytes; a longer
+    // one (ERROR_MORE_DATA) is no exact name.
+    std::wstring name(ansiName.size() + 1, L'\0');
+    DWORD size = static_cast<DWORD>(name.size());
+    if (RegEnumValueW(key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+    name.resize(size);
+    return ConvertsExactly(name) && AnsiFromWide(name) == ansiName;
+  }
+
   void WriteValues(HKEY key, const RegistryKey& record) {
     DWORD nameLength = 0, dataLength = 0;
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nameLength, &dataLength,
@@ -220,8 +238,9 @@ class RegistryWalk {
         continue;
       }
       if (result != ERROR_SUCCESS) return;
-      RegistryValue value{
-          record, std::string(name.data(), nameSize), type, HashValueData(type, data.data(), dataSize), {}};
+      std::string valueName(name.data(), nameSize);
+      if (!HasExactAnsiName(key, index, valueName)) continue;
+      RegistryValue value{record, std::move(valueName), type, HashValueData(type, data.data(), dataSize), {}};
       if (keepText && (type == REG_SZ || type == REG_EXPAND_SZ)) {
         value.text.assign(reinterpret_cast<const char*>(data.data()), dataSize);
         value.text.resize(value.text.find('\0') == std::string::npos ? value.text.size() : value.text.find('\0'));
