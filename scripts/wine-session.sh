@@ -97,3 +97,15 @@ if [ "$TIDEMARK_RUNS_32BIT" = 1 ]; then
 fi
 # Keep one server for the whole session rather than one per test program.
 tidemark_on_wine_cpu "$WINESERVER" -p >>"$wine_session_log" 2>&1 </dev/null || true
+
+# On the session's own Xvfb display there is no window manager, and Wine's
+# X11 driver waits 2 s for one to confirm each managed window it hides or
+# destroys: a program took 4 s to end after its window was closed. There the
+# windows are Wine's own; on a display of the caller's, with its window
+# manager, they are the manager's (Wine's default).
+if [ -n "${wine_session_xvfb:-}" ]; then
+  wine_session_managed=(add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f)
+else
+  wine_session_managed=(delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f)
+fi
+tidemark_on_wine_cpu "$WINE64_LOADER" reg "${wine_session_managed[@]}" >>"$wine_session_log" 2>&1 </dev/null || true
