@@ -89,9 +89,10 @@ class RegistrySteps : public ::testing::Test {
     return harness.lines;
   }
 
-  // The same path under both roots; recovery writes into the 64-bit view,
-  // which for a 32-bit process under Wine is another key even below
-  // HKEY_CURRENT_USER\Software.
+  // The same path under both roots, wiped in both views: recovery writes
+  // into the 64-bit view, another key for a 32-bit process below
+  // HKEY_LOCAL_MACHINE\Software (below HKEY_CURRENT_USER\Software the views
+  // share one key).
   const testing::ScratchKey userKey{HKEY_CURRENT_USER};
   const testing::ScratchKey userKey64{HKEY_CURRENT_USER, KEY_WOW64_64KEY};
   const testing::ScratchKey machineKey{HKEY_LOCAL_MACHINE};
