@@ -311,6 +311,8 @@ if grep -qx 'the run ended: complete at the restart' "$started" ||
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w >/dev/null 2>&1 || true
   stop_if_interrupted
+  # The session's kind of server again (see wine-session.sh), before the boot.
+  tidemark_on_wine_cpu "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
   if ! tidemark_on_wine_cpu "$WINE64_LOADER" wineboot -r >>"$wine_session_log" 2>&1 </dev/null; then
     stop_if_interrupted
     tail -20 "$wine_session_log"
@@ -318,7 +320,6 @@ if grep -qx 'the run ended: complete at the restart' "$started" ||
     exit 1
   fi
   stop_if_interrupted
-  tidemark_on_wine_cpu "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
   echo "== after the restart"
   in_sandbox tidemark-capture.exe snapshot "$win_work\\restarted.snap" --files-below 'C:\'
   report_options+=(--restarted "$win_work\\restarted.snap")

@@ -80,9 +80,16 @@ if [ "$TIDEMARK_RUNS_32BIT" = 1 ] && [ -d "$WINEPREFIX" ] && [ ! -e "$wow64_mark
   rm -rf "$WINEPREFIX"
 fi
 
+# One server for the whole session rather than one per test program, started
+# before any program: a server that a program starts itself ends a moment
+# after the last program of the prefix, and ends Wine's services with it,
+# so a test starting at that moment lost its connection ("recvmsg:
+# Connection reset by peer"). A server already running is left as it is.
+mkdir -p "$WINEPREFIX"
+tidemark_on_wine_cpu "$WINESERVER" -p >>"$wine_session_log" 2>&1 </dev/null || true
+
 # Preparing a fresh prefix takes a while; do it once, with the output going
 # to a file (Wine's services inherit it and would hold a pipe open).
-mkdir -p "$WINEPREFIX"
 if ! tidemark_on_wine_cpu "$WINE64_LOADER" wineboot -i >>"$wine_session_log" 2>&1 </dev/null; then
   echo "error: Wine could not prepare the prefix $WINEPREFIX; the last lines of $wine_session_log:" >&2
   tail -n 5 "$wine_session_log" >&2
@@ -95,17 +102,3 @@ if [ "$TIDEMARK_RUNS_32BIT" = 1 ]; then
   fi
   touch "$wow64_marker"
 fi
-# Keep one server for the whole session rather than one per test program.
-tidemark_on_wine_cpu "$WINESERVER" -p >>"$wine_session_log" 2>&1 </dev/null || true
-
-# On the session's own Xvfb display there is no window manager, and Wine's
-# X11 driver waits 2 s for one to confirm each managed window it hides or
-# destroys: a program took 4 s to end after its window was closed. There the
-# windows are Wine's own; on a display of the caller's, with its window
-# manager, they are the manager's (Wine's default).
-if [ -n "${wine_session_xvfb:-}" ]; then
-  wine_session_managed=(add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f)
-else
-  wine_session_managed=(delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f)
-fi
-tidemark_on_wine_cpu "$WINE64_LOADER" reg "${wine_session_managed[@]}" >>"$wine_session_log" 2>&1 </dev/null || true
