@@ -30,12 +30,15 @@ tidemark_wine_check() {
 # and wait call, and each call wakes the other side. On these two-core
 # virtual machines a wake-up across cores costs 30 to 100 microseconds, one
 # on the same core a few: a snapshot of the registry (17,000 keys) took 8 s
-# spread over both cores and 0.8 s on one. So the scripts start every Wine
-# program, and with the first of them the server, on one core: the first
-# this shell may use (an already pinned caller keeps its core). Programs
-# that Wine starts, its services among them, inherit it.
+# spread over both cores and 0.8 s on one. A caller that sets
+# TIDEMARK_WINE_ONE_CORE=1 (the sandbox trial) has every Wine program, and
+# with the first of them the server, started on one core: the first this
+# shell may use (an already pinned caller keeps its core). Programs that
+# Wine starts, its services among them, inherit it. The tests keep Wine's
+# own scheduling, the one their waits were made with (on one core they
+# took a fifth less time).
 tidemark_wine_cpu=
-if command -v taskset >/dev/null 2>&1; then
+if [ "${TIDEMARK_WINE_ONE_CORE:-0}" = 1 ] && command -v taskset >/dev/null 2>&1; then
   tidemark_wine_cpu=$(sed -n 's/^Cpus_allowed_list:[[:space:]]*\([0-9][0-9]*\).*/\1/p' /proc/self/status 2>/dev/null)
   if [ -n "$tidemark_wine_cpu" ] && ! taskset -c "$tidemark_wine_cpu" true >/dev/null 2>&1; then
     tidemark_wine_cpu=
@@ -43,7 +46,7 @@ if command -v taskset >/dev/null 2>&1; then
 fi
 
 # tidemark_on_wine_cpu COMMAND...: runs COMMAND (a Wine loader or server)
-# on that core; where no core can be chosen, as it is.
+# on that core; without one, as it is.
 tidemark_on_wine_cpu() {
   if [ -n "$tidemark_wine_cpu" ]; then
     taskset -c "$tidemark_wine_cpu" "$@"

@@ -66,11 +66,17 @@ class WindowInput : public ::testing::Test {
       }
       return true;
     };
-    ASSERT_TRUE(WaitUntil([&] { return FocusOf(mainWindow) == control && framedAlone(); }, 10000))
-        << "focus on " << GetDlgCtrlID(FocusOf(mainWindow)) << ", expected " << GetDlgCtrlID(control);
+    // The state is judged once, when the wait ends. Read a second time, it
+    // was caught now and then in the middle of a later focus change under
+    // Wine (the frame off the focused button for a moment), which no user
+    // would see; a focus that truly went elsewhere fails the next step.
+    if (WaitUntil([&] { return FocusOf(mainWindow) == control && framedAlone(); }, 10000)) return;
+    std::string frames;
     for (const HWND button : buttons) {
-      EXPECT_EQ(ShowsTheDefaultFrame(button), button == framed) << "button " << GetDlgCtrlID(button);
+      frames += " " + std::to_string(GetDlgCtrlID(button)) + (ShowsTheDefaultFrame(button) ? ":framed" : ":plain");
     }
+    FAIL() << "focus on " << GetDlgCtrlID(FocusOf(mainWindow)) << ", expected " << GetDlgCtrlID(control)
+           << " framed by " << GetDlgCtrlID(framed) << "; the buttons:" << frames;
   }
 
   testing::ScratchFolder temp;
