@@ -34,7 +34,7 @@ fi
 
 if [ "$headless" = 0 ]; then
   echo "Starting $program_build/Tidemark.exe on display $DISPLAY (prefix $WINEPREFIX)"
-  tidemark_on_wine_cpu "$WINE64_LOADER" "$program_build/Tidemark.exe" "$@" >>"$wine_session_log" 2>&1 </dev/null
+  "$WINE64_LOADER" "$program_build/Tidemark.exe" "$@" >>"$wine_session_log" 2>&1 </dev/null
   exit 0
 fi
 
@@ -53,7 +53,7 @@ windows_path() { echo "Z:${1//\//\\}"; }
 # is taken in between, while the window shows the status list. Its output
 # goes to a file: a pipe would be held open by Wine's services.
 desktop_name=TidemarkDemo
-tidemark_on_wine_cpu "$WINE64_LOADER" explorer "/desktop=$desktop_name,1024x768" "$program_build/tests/tidemark_demo.exe" \
+"$WINE64_LOADER" explorer "/desktop=$desktop_name,1024x768" "$program_build/tests/tidemark_demo.exe" \
   --screenshot-flag "$(windows_path "$flag")" --exit-code "$(windows_path "$verdict")" \
   >"$demo_output" 2>&1 </dev/null &
 desktop=$!

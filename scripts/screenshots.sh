@@ -16,7 +16,7 @@ wine_session_dir="$build"
 source "$root/scripts/wine-session.sh"
 
 shot="$build/screenshot.png"
-tidemark_on_wine_cpu "$WINE64_LOADER" explorer /desktop=TidemarkShots,1024x768 "$exe" >>"$wine_session_log" 2>&1 </dev/null &
+"$WINE64_LOADER" explorer /desktop=TidemarkShots,1024x768 "$exe" >>"$wine_session_log" 2>&1 </dev/null &
 
 # The desktop is one colour around the window: trimming it leaves the window.
 # Wait until two shots a moment apart agree (the window has painted).
